@@ -1,0 +1,47 @@
+#include "mixer/audio_mixer.h"
+
+#include "platform/mixer_service.h"
+
+TAudioMixer::TAudioMixer(MixerService& service, QObject* owner) : QObject(owner), service_(service) {
+    // This object is also the window the device posts its notifications to.
+    mixerCount_ = static_cast<int>(service_.mixerGetNumDevs());
+    mixerId_ = -1;
+    SetMixerId(0);
+}
+
+TAudioMixer::~TAudioMixer() { CloseMixer(); }
+
+void TAudioMixer::CloseMixer() {
+    if (mixerId_ >= 0) {
+        service_.mixerClose(mixerHandle_);
+        mixerId_ = -1;
+    }
+    destinations_.reset();
+}
+
+void TAudioMixer::SetMixerId(int Value) {
+    if (mixerCount_ == 0) return;
+    if (Value >= mixerCount_) Value = mixerCount_ - 1;
+    CloseMixer();
+    if (Value < 0) return;
+    HMIXER handle = 0;
+    if (service_.mixerOpen(&handle, static_cast<UINT>(Value), this, 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) return;
+    mixerHandle_ = handle;
+    mixerId_ = Value;
+    service_.mixerGetDevCapsA(static_cast<UINT>(Value), &mixerCaps_, sizeof(MIXERCAPS));
+    manufacturer_ = mixerCaps_.wMid == 1 ? QStringLiteral("Microsoft")
+                                         : QString::number(mixerCaps_.wMid) + QStringLiteral(" = Unknown");
+    driverVersion_ = static_cast<qint32>(mixerCaps_.vDriverVersion);
+    productId_ = mixerCaps_.wPid;
+    productName_ = QString::fromLocal8Bit(mixerCaps_.szPname, qstrnlen(mixerCaps_.szPname, MAXPNAMELEN));
+    numberOfLine_ = static_cast<qint32>(mixerCaps_.cDestinations);
+    destinations_ = std::make_unique<TMixerDestinations>(this);
+}
+
+bool TAudioMixer::event(QEvent* e) {
+    if (e->type() != MixerNotifyEvent::eventType()) return QObject::event(e);
+    const auto* n = static_cast<const MixerNotifyEvent*>(e);
+    const TMixerChange& handler = n->message() == MM_MIXM_LINE_CHANGE ? OnLineChange : OnControlChange;
+    if (handler) handler(this, static_cast<int>(n->handle()), static_cast<int>(n->id()));
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The small interface every sound back end implements for the mixer service:
+// the devices with their line and control trees, the reading and writing of
+// a control's values, and the changes made outside this process.
+
+#include "platform/device_model.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <span>
+
+// Identifies a device for as long as it exists; indices shift when devices
+// come and go, keys do not.
+using DeviceKey = std::uint64_t;
+
+class MixerDriver : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~MixerDriver() override = default;
+
+    virtual int deviceCount() const = 0;
+    // Key of the device at an index (0 .. deviceCount()-1).
+    virtual DeviceKey deviceKey(int index) const = 0;
+    // The device's current tree, or nullptr once the device is gone. The
+    // pointer is valid until the next change of devices or models.
+    virtual const DeviceModel* model(DeviceKey key) const = 0;
+
+    // Values of one control in the service's layout: channel by channel
+    // (one channel when uniform), item by item within a channel for a
+    // multiple control; values.size() == controlValueCount(). False on failure.
+    virtual bool readValues(DeviceKey key, DWORD controlId, std::span<DWORD> values) = 0;
+    // Writes the values (already range-checked by the service). False on failure.
+    virtual bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) = 0;
+
+signals:
+    // A control's value changed outside this process (another program, the
+    // hardware). The service's own writes are notified by the service.
+    void controlChanged(DeviceKey key, DWORD controlId);
+    void lineChanged(DeviceKey key, DWORD lineId);
+    // Devices were added or removed, or a device's tree was rebuilt.
+    void devicesChanged();
+};

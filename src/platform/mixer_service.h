@@ -1,0 +1,67 @@
+#pragma once
+// The mixer service: the classic mixer function set, implemented once over
+// a driver. Handles are per open; notifications are posted through the Qt
+// event loop to the callback object of every handle open on the device.
+
+#include "platform/mixer_driver.h"
+#include "platform/mmsystem.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The window message a device posts: MM_MIXM_LINE_CHANGE or
+// MM_MIXM_CONTROL_CHANGE with (device handle, line or control id).
+class MixerNotifyEvent : public QEvent {
+public:
+    MixerNotifyEvent(UINT message, HMIXER handle, DWORD id)
+        : QEvent(eventType()), message_(message), handle_(handle), id_(id) {}
+    static QEvent::Type eventType();
+    UINT message() const { return message_; }
+    HMIXER handle() const { return handle_; }
+    DWORD id() const { return id_; }
+
+private:
+    UINT message_;
+    HMIXER handle_;
+    DWORD id_;
+};
+
+class MixerService : public QObject {
+    Q_OBJECT
+public:
+    explicit MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent = nullptr);
+    ~MixerService() override;
+
+    UINT mixerGetNumDevs() const;
+    MMRESULT mixerOpen(HMIXER* phmx, UINT uMxId, QObject* dwCallback, std::uintptr_t dwInstance, DWORD fdwOpen);
+    MMRESULT mixerClose(HMIXER hmx);
+    MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPS* pmxcaps, UINT cbmxcaps) const;
+    MMRESULT mixerGetLineInfoA(HMIXER hmx, MIXERLINE* pmxl, DWORD fdwInfo) const;
+    MMRESULT mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLS* pmxlc, DWORD fdwControls) const;
+    MMRESULT mixerGetControlDetailsA(HMIXER hmx, MIXERCONTROLDETAILS* pmxcd, DWORD fdwDetails);
+    MMRESULT mixerSetControlDetails(HMIXER hmx, MIXERCONTROLDETAILS* pmxcd, DWORD fdwDetails);
+
+    MixerDriver& driver() { return *driver_; }
+    // Number of handles currently open (for tests and leak checks).
+    int openHandleCount() const;
+
+private:
+    struct Handle {
+        HMIXER id = 0;
+        DeviceKey device = 0;
+        QPointer<QObject> callback;
+        bool open = false;
+    };
+    const Handle* findHandle(HMIXER hmx) const;
+    const DeviceModel* modelFor(HMIXER hmx, MMRESULT* error) const;
+    void post(DeviceKey device, UINT message, DWORD id);
+    MMRESULT readDetails(const DeviceModel& model, DeviceKey key, MIXERCONTROLDETAILS* pmxcd, DWORD fdwDetails);
+
+    std::unique_ptr<MixerDriver> driver_;
+    std::vector<Handle> handles_;  // slot i holds handle i+1; closed slots are reused
+};
