@@ -1,0 +1,57 @@
+// Tavlo: a small skinned mixer for the desktop.
+
+#include "app/app_context.h"
+#include "app/splash.h"
+#include "platform/driver_factory.h"
+#include "platform/single_instance.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt aborts without a display; say how to get one instead.
+bool haveDisplay() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!haveDisplay()) {
+        std::fprintf(stderr,
+                     "tavlo: no display found. Run it on an X11 or Wayland desktop, or under a virtual display: "
+                     "xvfb-run -a %s\n",
+                     argc > 0 ? argv[0] : "tavlo");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavlo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavlo"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstanceGuard guard(QStringLiteral("Tavlo"));
+    if (guard.alreadyRunning()) {
+        QMessageBox::warning(nullptr, QStringLiteral("Tavlo"), QStringLiteral("Tavlo is already loaded..."));
+        return 0;
+    }
+
+    // A sound back end that cannot be used stops us before any window opens.
+    QString error;
+    auto driver = makeMixerDriver(mixerSelectionFromEnvironment(), &error);
+    if (!driver) {
+        std::fprintf(stderr, "tavlo: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    AppContext context(std::move(driver));
+    context.state().StartingUp = true;
+    context.state().ChangeGuard = 1;
+    context.createWindows();
+    context.Form3()->show();
+    return QApplication::exec();
+}

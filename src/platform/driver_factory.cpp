@@ -1,18 +1,33 @@
 #include "platform/driver_factory.h"
 
 #include "platform/alsa/alsa_driver.h"
+#include "platform/runtime_dir.h"
 #include "platform/sim/sim_driver.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
 
 std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* error) {
     const QString s = selection.trimmed();
-    if (s == QLatin1String("demo")) return SimDriver::demo();
+    if (s == QLatin1String("demo")) {
+        // The demo cards keep their values for the whole session, shared by
+        // every program that uses them, as a real card's are.
+        auto driver = SimDriver::demo();
+        driver->shareValuesThrough(runtimeFilePath(QStringLiteral("tavlo-demo-cards.values")));
+        return driver;
+    }
     if (s.startsWith(QLatin1String("sim:"))) {
         const QString path = s.mid(4);
         if (path.isEmpty()) {
             if (error) *error = QStringLiteral("%1=sim:PATH needs the path of a card description").arg(kMixerSelectionVariable);
             return nullptr;
         }
-        return SimDriver::fromFile(path, error);
+        auto driver = SimDriver::fromFile(path, error);
+        if (driver) {
+            const QByteArray id = QCryptographicHash::hash(QFileInfo(path).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+            driver->shareValuesThrough(runtimeFilePath(QStringLiteral("tavlo-sim-%1.values").arg(QString::fromLatin1(id))));
+        }
+        return driver;
     }
     if (s.isEmpty() || s == QLatin1String("alsa")) return makeAlsaDriver({}, error);
     if (s.startsWith(QLatin1String("alsa:"))) {

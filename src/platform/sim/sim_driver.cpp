@@ -1,4 +1,5 @@
 #include "platform/sim/sim_driver.h"
+#include "platform/sim/sim_device.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -6,19 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-
-struct SimDriver::Device {
-    DeviceKey key = 0;
-    DeviceModel model;
-    struct Control {
-        std::vector<DWORD> values;
-        std::optional<MeterSignal> meter;
-        std::size_t step = 0;  // next entry of a List meter
-    };
-    std::unordered_map<DWORD, Control> controls;
-    QElapsedTimer clock;
-    int writes = 0;
-};
 
 SimDriver::SimDriver() = default;
 SimDriver::~SimDriver() = default;
@@ -119,6 +107,7 @@ bool SimDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DWOR
     if (it == d->controls.end() || it->second.meter || values.size() != it->second.values.size()) return false;
     std::copy(values.begin(), values.end(), it->second.values.begin());
     ++d->writes;
+    saveShared(d, controlId);
     return true;
 }
 
@@ -158,6 +147,7 @@ bool SimDriver::changeExternally(int device, DWORD controlId, const std::vector<
         stored = values;
     else
         return false;
+    saveShared(d, controlId);
     emit controlChanged(d->key, controlId);
     return true;
 }

@@ -62,11 +62,24 @@ public:
     // Number of value writes that reached the device (to see writes happen or not).
     int writeCount(int device) const;
 
+    // Keeps the control values in a file shared with every other process
+    // that uses the same file, as a real card's values are: a write here is
+    // seen there as a change from outside, and the other way round. Values
+    // already in the file win over the start values. False if the file
+    // cannot be used (the driver then keeps its values to itself).
+    bool shareValuesThrough(const QString& path);
+
 private:
     struct Device;
+    struct SharedFile;
     Device* find(DeviceKey key) const;
+    // Writes one control's values (or, with no control, every control the
+    // file does not hold yet) into the shared file.
+    void saveShared(const Device* device, DWORD controlId);
+    void loadShared(bool notify);
     std::vector<std::unique_ptr<Device>> devices_;
     DeviceKey nextKey_ = 1;
+    std::unique_ptr<SharedFile> shared_;
 };
 
 // Parser of card descriptions (also used by tests directly).

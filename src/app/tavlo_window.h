@@ -1,0 +1,29 @@
+#pragma once
+// Base of the program's borderless windows: stay-on-top, no frame, and
+// moved by a press on any free spot of their surface, as a title bar would.
+
+#include <QPoint>
+#include <QWidget>
+
+class AppContext;
+
+class TavloWindow : public QWidget {
+    Q_OBJECT
+public:
+    TavloWindow(AppContext& context, const QString& objectName, const QString& caption);
+    AppContext& context() const { return context_; }
+
+    // Switches between stay-on-top and normal style (dialogs of the program
+    // lower the mixer windows while they are open).
+    void setStayOnTop(bool onTop);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    AppContext& context_;
+    enum class Drag { None, System, Manual } drag_ = Drag::None;
+    QPoint grabOffset_;  // mouse position within the window at the press
+};
