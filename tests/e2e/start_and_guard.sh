@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starting Tavlo for real: the splash, the refused second copy, a restart
+# after the first copy was killed, and the clean refusals.
+. "$(dirname "$0")/lib.sh"
+start_x
+export TAVLO_MIXER=demo
+
+"$BUILD/tavlo" 2>"$WORK/first.err" &
+FIRST=$!; PIDS+=($FIRST)
+wait_for window_named '^Form3$' || fail "the splash did not appear"
+
+"$BUILD/tavlo" 2>"$WORK/second.err" &
+SECOND=$!; PIDS+=($SECOND)
+wait_for xdotool search --onlyvisible --name '^Tavlo$' || fail "the second copy showed no message"
+# Press its OK button, bottom right, as a user would.
+BOX=$(xdotool search --onlyvisible --name '^Tavlo$' | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$BOX")"
+xdotool mousemove $((X + WIDTH - 45)) $((Y + HEIGHT - 25)) click 1
+wait_for gone $SECOND || fail "the second copy did not end"
+wait $SECOND; [ $? -eq 0 ] || fail "the second copy failed"
+gone $FIRST && fail "the first copy ended"
+
+kill -9 $FIRST; wait $FIRST 2>/dev/null
+"$BUILD/tavlo" 2>"$WORK/third.err" &
+THIRD=$!; PIDS+=($THIRD)
+wait_for window_named '^Form3$' || fail "no start after the first copy was killed"
+sleep 1
+gone $THIRD && fail "the restarted copy ended: $(cat "$WORK/third.err")"
+# The splash phase ends after three seconds.
+wait_for bash -c "! xdotool search --onlyvisible --name '^Form3\$'" || fail "the splash did not go"
+kill $THIRD; wait $THIRD 2>/dev/null
+
+# A card description that does not load stops the program before any window.
+printf '{"devices": [ {"name": "X", "destinations": 3} ]}' >"$WORK/bad.json"
+TAVLO_MIXER=sim:$WORK/bad.json "$BUILD/tavlo" 2>"$WORK/bad.err" && fail "a bad description was accepted"
+grep -q "bad.json: devices\[0\].destinations: expected an array" "$WORK/bad.err" || fail "unclear error: $(cat "$WORK/bad.err")"
+[ "$(wc -l <"$WORK/bad.err")" -eq 1 ] || fail "more than one line of error"
+
+# Without a display it says how to get one.
+env -u DISPLAY -u WAYLAND_DISPLAY "$BUILD/tavlo" 2>"$WORK/nodisplay.err" && fail "ran without a display"
+grep -q "xvfb-run" "$WORK/nodisplay.err" || fail "no hint without a display"
+echo "PASS"
