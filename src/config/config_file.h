@@ -14,9 +14,9 @@
 //      BlackRec1 / WhiteRec1; anim, with the Tag of rec's SmoothShow1 set to
 //      0 when anim is set and 1 when not.
 //   5. Positions: for Form1 and then rec,
-//        if (auto p = restoredPosition(contents.form1, w->pos(), w->size(),
-//                                      availableScreenGeometries()))
+//        if (auto p = restoredPosition(contents.form1, w->pos(), w->size(), screens))
 //            switch w to designed placement, then w->move(*p);
+//      screens: availableGeometry() of every QGuiApplication::screens()
 //      (window_placement.h; a window stored entirely off every screen is
 //      brought back onto the nearest one).
 //

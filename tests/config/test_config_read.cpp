@@ -113,7 +113,8 @@ private slots:
     }
     void firstLineIsKeptVerbatim() {
         QFETCH(QByteArray, ending);
-        const QByteArray first("  \t;Tavlo\xe9\xff\x80 mid\rline\0end  ", 30);
+        static constexpr char raw[] = "  \t;Tavlo\xe9\xff\x80 mid\rline\0end  ";
+        const QByteArray first(raw, sizeof raw - 1);
         const ConfigFileContents c = readBack(first + ending + "1" + ending);
         QCOMPARE(c.firstLine.toLatin1(), first);
     }
