@@ -16,7 +16,13 @@ TForm3::TForm3(AppContext& context)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Form3"));
     resize(kSplashSize);
+    centre();
     FormCreate();
+}
+
+void TForm3::centre() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TForm3::FormCreate() {
@@ -27,8 +33,7 @@ void TForm3::FormCreate() {
 void TForm3::hideSplash() {
     hide();
     resize(kSplashSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre();
 }
 
 void TForm3::paintEvent(QPaintEvent*) {

@@ -17,5 +17,6 @@ protected:
 
 private:
     void FormCreate();
+    void centre();
     AppContext& context_;
 };
