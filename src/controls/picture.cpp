@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 TPicture::TPicture(QWidget* parent) : QWidget(parent) {}
 
@@ -56,11 +57,16 @@ void TPicture::EndCapture() {
 
 bool TPicture::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) return false;
-    // Only events on widgets of this window, and not those Qt delivers to
-    // the picture itself (it may have been shown again).
-    auto* target = qobject_cast<QWidget*>(watched);
-    if (!target || target == this || target->window() != window()) return false;
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) return false;
+    // Qt hands a hidden grabber's mouse events to no widget, so they are
+    // taken where they enter this picture's window. Events sent straight to
+    // another widget of the window are taken too; those for the picture
+    // itself go their normal way.
+    if (watched != static_cast<QObject*>(window()->windowHandle())) {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (!target || target == this || target->window() != window()) return false;
+    }
     auto& mouse = static_cast<QMouseEvent&>(*event);
     if (type == QEvent::MouseMove && !(mouse.buttons() & held_)) {
         // The buttons went up where this picture could not see it.
@@ -71,7 +77,14 @@ bool TPicture::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonRelease && !(held_ & mouse.button())) return false;
     mouse.accept();  // stops Qt from offering it to the target's parents
     const QPoint local = mapFromGlobal(mouse.globalPosition().toPoint());
-    if (type == QEvent::MouseMove) RaiseMove(mouse, local);
-    else RaiseUp(mouse, local);
+    if (press) {
+        // Like a captured window, further presses come here too.
+        held_ |= mouse.button();
+        if (OnMouseDown) OnMouseDown(this, mouse.button(), mouse.modifiers(), local.x(), local.y());
+    } else if (type == QEvent::MouseMove) {
+        RaiseMove(mouse, local);
+    } else {
+        RaiseUp(mouse, local);
+    }
     return true;
 }
