@@ -2,6 +2,7 @@
 // TPanel: a flat coloured panel with a centred caption and a raised or
 // lowered bevel. Strips use it as container and as small switch button:
 // its colour and bevel are the switch state, its Tag carries binding data.
+// Its hint is the widget's tool tip.
 
 #include "controls/events.h"
 

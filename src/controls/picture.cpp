@@ -10,6 +10,8 @@ TPicture::TPicture(QWidget* parent) : QWidget(parent) {}
 TPicture::~TPicture() { EndCapture(); }
 
 void TPicture::SetPicture(const QPixmap& Value) {
+    // Equal cache keys mean the same pixels: any change detaches the copy.
+    if (Value.cacheKey() == picture_.cacheKey()) return;
     picture_ = Value;
     update();
 }

@@ -7,6 +7,7 @@
 #include "controls/events.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 

@@ -20,6 +20,15 @@ struct Recorder {
     }
 };
 
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 }  // namespace
 
 class TestPanel : public QObject {
@@ -27,6 +36,7 @@ class TestPanel : public QObject {
 private slots:
     void startsSilverAndRaised();
     void bevelAndColourArePainted();
+    void repaintsOnlyOnChange();
     void pressReleaseAndClickCarryTheSender();
     void noClickWhenReleasedOutsideOrWithOtherButton();
     void doubleClickPressesTwice();
@@ -65,6 +75,28 @@ void TestPanel::bevelAndColourArePainted() {
     const QImage blank = panel.grab().toImage();
     panel.SetCaption(QStringLiteral("mute"));
     QVERIFY(panel.grab().toImage() != blank);
+}
+
+void TestPanel::repaintsOnlyOnChange() {
+    TPanel panel;
+    panel.resize(30, 11);
+    panel.SetCaption(QStringLiteral("L+R"));
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    panel.installEventFilter(&counter);
+    panel.SetColor(QColor(192, 192, 192));
+    panel.SetBevel(TPanel::BevelKind::Raised);
+    panel.SetCaption(QStringLiteral("L+R"));
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 0);
+    panel.SetBevel(TPanel::BevelKind::Lowered);
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 1);
+    panel.SetCaption(QStringLiteral("L|R"));
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 2);
 }
 
 void TestPanel::pressReleaseAndClickCarryTheSender() {
