@@ -1,0 +1,46 @@
+#pragma once
+// TPicture: shows a pixmap at its top left corner and reports the mouse.
+// Like a captured control, a picture pressed with the mouse keeps getting
+// the moves and the release until the last button goes up, even when it is
+// hidden meanwhile (a fader's cursor hides while it is dragged).
+
+#include "controls/events.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+class TPicture : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QPixmap Picture READ Picture WRITE SetPicture)
+    Q_PROPERTY(int Tag READ Tag WRITE SetTag)
+public:
+    explicit TPicture(QWidget* parent = nullptr);
+    ~TPicture() override;
+
+    QPixmap Picture() const { return picture_; }
+    void SetPicture(const QPixmap& Value);
+    int Tag() const { return tag_; }
+    void SetTag(int Value) { tag_ = Value; }
+
+    TMouseEvent<TPicture> OnMouseDown;
+    TMouseMoveEvent<TPicture> OnMouseMove;
+    TMouseEvent<TPicture> OnMouseUp;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RaiseMove(const QMouseEvent& event, QPoint local);
+    void RaiseUp(const QMouseEvent& event, QPoint local);
+    void EndCapture();
+
+    QPixmap picture_;
+    int tag_ = 0;
+    Qt::MouseButtons held_;   // buttons pressed on the picture, not yet released
+    bool filtering_ = false;  // capturing through the application while hidden
+};
