@@ -16,5 +16,5 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 rm -rf build-sanitize
 bash scripts/build.sh build-sanitize -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

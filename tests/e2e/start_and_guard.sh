@@ -17,7 +17,7 @@ BOX=$(xdotool search --onlyvisible --name '^Tavlo$' | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$BOX")"
 xdotool mousemove $((X + WIDTH - 45)) $((Y + HEIGHT - 25)) click 1
 wait_for gone $SECOND || fail "the second copy did not end"
-wait $SECOND; [ $? -eq 0 ] || fail "the second copy failed"
+wait $SECOND; [ $? -eq 0 ] || fail "the second copy failed: $(head -c 3000 "$WORK/second.err")"
 gone $FIRST && fail "the first copy ended"
 
 kill -9 $FIRST; wait $FIRST 2>/dev/null
