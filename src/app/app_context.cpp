@@ -27,6 +27,8 @@ void AppContext::createWindows() {
     rec_ = std::make_unique<Trec>(*this);
     form2_ = std::make_unique<TForm2>(*this);
     form4_ = std::make_unique<TForm4>(*this);
+    // Its creation handler reaches back into the dialog through the context.
+    form4_->FormCreate();
 }
 
 void AppContext::trace(const QString& text) {

@@ -2,12 +2,47 @@
 
 #include "app/app_context.h"
 #include "app/splash.h"
+#include "controls/panel.h"
+#include "controls/step_button.h"
 #include "mixer/audio_mixer.h"
+#include "play/channel_strip.h"
+#include "play/tone_panel.h"
+#include "play/window_frame.h"
+#include "rec/rec_window.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+QComboBox* nameStore(QWidget* window, const char* name) {
+    auto* box = new QComboBox(window);
+    box->setObjectName(QString::fromLatin1(name));
+    box->hide();
+    return box;
+}
+
+// A hidden button whose click runs one of the window's procedures.
+template <class F>
+void procedureButton(TForm1* window, const char* name, const char* caption, F routine) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), window);
+    b->setObjectName(QString::fromLatin1(name));
+    b->hide();
+    QObject::connect(b, &QPushButton::clicked, window, routine);
+}
+
+}  // namespace
 
 TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1"), QStringLiteral("Tavlo by Varnel")) {
+    setFixedSize(944, 173);
+    setToolTip(QStringLiteral("Drag the mixer with the borders..."));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
     Mixer = new TAudioMixer(context.service(), this);
     Mixer->setObjectName(QStringLiteral("Mixer"));
     Mixer1 = new TAudioMixer(context.service(), this);
@@ -16,6 +51,29 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
     Mixer->OnControlChange = [this](TAudioMixer* s, int h, int id) { MixerControlChange(s, h, id); };
     Mixer1->OnControlChange = [this](TAudioMixer* s, int h, int id) { Mixer1ControlChange(s, h, id); };
 
+    frame = std::make_unique<WindowFrame>(this, 944, 173, "Right-click show the menu, ,Click to hide the play mixer.");
+    tone = std::make_unique<TonePanel>(this);
+    tone->lrrl->OnMouseDown = [this](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { lrrlMouseDown(); };
+    for (const StripSpec& spec : playStripTable()) {
+        auto* strip = new ChannelStrip(this, context, Mixer, spec);
+        strips_.push_back(strip);
+        // Mute: red and lowered while muted; source strips remember the
+        // user's choice in the Tag for solo.
+        strip->mute->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            strip->ToggleSwitch(strip->mute, kRed);
+            if (strip->spec.kind == StripKind::PlaySource) strip->mute->SetTag(strip->mute->Color() == kRed ? 1 : 0);
+        };
+    }
+
+    ComboBox1 = nameStore(this, "ComboBox1");
+    ComboBox2 = nameStore(this, "ComboBox2");
+    ComboBox3 = nameStore(this, "ComboBox3");
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+    procedureButton(this, "Button1", "rec", &TForm1::Button1Click);
+    procedureButton(this, "Button3", "Init", &TForm1::Button3Click);
+    procedureButton(this, "Button4", " Controleurs", &TForm1::Button4Click);
+    procedureButton(this, "Button5", "mixer change", &TForm1::Button5Click);
+
     // Runs from creation: the splash phase ends 3 s after this window was
     // made, or at the first turn of the event loop if start-up took longer.
     Timer1 = new QTimer(this);
@@ -23,6 +81,8 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
     Timer1->setInterval(3000);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1->start();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     FormCreate();
 }
 
@@ -32,6 +92,7 @@ void TForm1::FormCreate() {
     SharedState& s = context().state();
     s.FirstBinding = true;
     s.StartingUp = true;
+    for (ChannelStrip* strip : strips_) strip->panel->SetTag(1);
     s.InitDone = false;
     hide();
     s.StepSize = 1;
@@ -40,6 +101,7 @@ void TForm1::FormCreate() {
     s.MeterSourceIndex = 255;
     s.HasTreble = false;
     s.HasBass = false;
+    for (TStepButton* b : {tone->treplus, tone->tremoins, tone->basplus, tone->bassmoins}) b->setEnabled(false);
     s.ChangeGuard = 1;
     Mixer->SetMixerId(s.MixerIndex);
     s.OverPeakCount = 0;
@@ -47,54 +109,12 @@ void TForm1::FormCreate() {
     s.RightPeakHold = 0;
 }
 
-void TForm1::Button1Click() {
-    SharedState& s = context().state();
-    context().trace(QStringLiteral("debut button1"));
-    Mixer->SetMixerId(s.MixerIndex);
-    Button4Click();
-    Button3Click();
-    if (!s.InitDone) Timer1->start();
-    s.InitDone = true;
-    s.MeterSourceIndex = 255;
-    s.MeterDestIndex = s.PlayDestIndex;
-    s.BoundProductName = Mixer->ProductName();
-    s.ChangeGuard = 0;
-}
-
-void TForm1::Button3Click() {
-    context().trace(QStringLiteral("debut button3"));
-    Mixer->SetMixerId(context().state().MixerIndex);
-    if (Mixer->MixerCount() < 1) {
-        QMessageBox::information(nullptr, QStringLiteral("Tavlo"), QStringLiteral("No mixer present in the system !"));
-        return;
-    }
-}
-
-void TForm1::Button4Click() { context().state().FirstBinding = false; }
-
-void TForm1::Button5Click() {
-    SharedState& s = context().state();
-    s.ChangeGuard = 1;
-    Mixer->SetMixerId(s.MixerIndex);
-    s.ChangeGuard = 0;
-}
-
-void TForm1::MixerControlChange(TAudioMixer*, int, int) {
-    SharedState& s = context().state();
-    if (s.ChangeGuard != 0) return;
-    if (s.BoundProductName != Mixer->ProductName()) {
-        QMessageBox::warning(nullptr, QStringLiteral("Tavlo"),
-                             QStringLiteral("Your System Sound-Cards has changed outside Tavlo. You have to "
-                                            "terminate Tavlo and reload it again..."));
-        QApplication::exit(0);
-        return;
-    }
-    Button5Click();
-}
-
-void TForm1::Mixer1ControlChange(TAudioMixer*, int, int) {
-    if (Mixer1->MixerCount() <= 1 || context().state().ChangeGuard != 0) return;
-    Button5Click();
+void TForm1::lrrlMouseDown() {
+    TPanel* b = tone->lrrl;
+    const bool swap = b->Caption() == QStringLiteral("<L R>");
+    b->SetCaption(swap ? QStringLiteral("<R L>") : QStringLiteral("<L R>"));
+    b->SetBevel(swap ? TPanel::BevelKind::Lowered : TPanel::BevelKind::Raised);
+    context().state().SwapLR = swap;
 }
 
 void TForm1::Timer1Timer() {
@@ -102,4 +122,11 @@ void TForm1::Timer1Timer() {
     s.StartingUp = false;
     Timer1->stop();
     if (TForm3* splash = context().Form3()) splash->hideSplash();
+    // No tray icons yet to bring the mixers up from: show both, the
+    // recording window just below the playback one.
+    if (Trec* r = context().rec()) {
+        r->move(x(), y() + height() + 4);
+        r->show();
+    }
+    show();
 }

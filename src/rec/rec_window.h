@@ -1,16 +1,42 @@
 #pragma once
-// The recording mixer window.
+// The recording mixer window: the recording destination and its sources
+// as strips, where the user picks the recorded source. It owns the
+// program's popup menu.
 
 #include "app/tavlo_window.h"
 
+#include <array>
+#include <memory>
+#include <vector>
+
+class ChannelStrip;
+class QAction;
+class QMenu;
+class QTimer;
 class TAudioMixer;
+class TPicture;
+struct WindowFrame;
 
 class Trec : public TavloWindow {
     Q_OBJECT
 public:
     explicit Trec(AppContext& context);
+    ~Trec() override;
+
     TAudioMixer* Mixer;
+    std::unique_ptr<WindowFrame> frame;
+    TPicture* poisson;  // stands in for the master fader of a destination without level
+    QMenu* PopupMenu;
+    std::array<QAction*, 5> card{};  // card1 ... card5: the sound-card choice
+    QTimer* Timer4;                   // auto-repeat of the step buttons
+
+    // cha0, cha2 ... cha10 in strip order.
+    const std::vector<ChannelStrip*>& strips() const { return strips_; }
+
+    // The select button of a source strip: picks this source, or drops it.
+    void SelectMouseDown(ChannelStrip* strip);
 
 private:
     void FormCreate();
+    std::vector<ChannelStrip*> strips_;
 };
