@@ -1,0 +1,282 @@
+// A playback strip at work: the fader drag with real mouse sequences, typed
+// read-outs, linked and separate channels, the left/right exchange, the
+// refresh and its quantisation, and changes made by other programs.
+
+#include "play/mixer_windows.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+// Strip cha2 shows source A (level 40000), cha3 source B (level 30000).
+QByteArray twoSources() { return cardWith({sourceLine("A", true, 40000), sourceLine("B", true, 30000)}); }
+
+// The fader drag, driven through the window as a user's mouse would.
+struct Drag {
+    QWindow* window;
+    QPoint start;
+    int startTop;
+    Drag(TForm1* f1, TPicture* cursor)
+        : window(f1->windowHandle()), start(cursor->mapTo(f1, QPoint(5, 5))), startTop(cursor->y()) {
+        QTest::mousePress(window, Qt::LeftButton, {}, start);
+    }
+    // Moves to where the cursor's top would be at `top`.
+    void to(int top) { QTest::mouseMove(window, start + QPoint(0, top - startTop)); }
+    void release(int top) { QTest::mouseRelease(window, Qt::LeftButton, {}, start + QPoint(0, top - startTop)); }
+};
+
+// Types over the whole read-out, or deletes it when text is empty.
+void type(TTwoDigitEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+}
+
+void click(QWidget* w) {
+    QTest::mousePress(w, Qt::LeftButton);
+    QTest::mouseRelease(w, Qt::LeftButton);
+}
+
+std::vector<DWORD> pair(DWORD l, DWORD r) { return {l, r}; }
+
+}  // namespace
+
+class TestPlayStrip : public QObject {
+    Q_OBJECT
+private slots:
+    void refreshQuantises() {
+        MixerWindows w(twoSources());
+        // 30000 reads as 45, places the cursor at 28 and is written back.
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));
+        QCOMPARE(w.play("curs113")->y(), 28);
+        QCOMPARE(w.values(0, 1, 0), pair(29475, 29475));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit1")->text(), QStringLiteral("61"));  // 40000
+        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+    }
+
+    void dragConvertsAtTheEnds() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* cursor = w.play<TPicture>("curs112");
+        auto* shadow = w.play<TPicture>("curs122");
+        auto* readout = w.play<TTwoDigitEdit>("MaskEdit8");
+        Drag drag(w.f1, cursor);
+        QVERIFY(cursor->isHidden());
+        QVERIFY(!shadow->isHidden());
+        QVERIFY(w.play("level12")->isHidden());
+        QCOMPARE(w.ctx.state().ChangeGuard, 2);
+
+        drag.to(80);  // far below the track
+        QCOMPARE(shadow->y(), 50);
+        QCOMPARE(readout->text(), QStringLiteral("0"));
+        QCOMPARE(w.values(0, 0, 0), pair(0, 0));  // linked: both channels
+        drag.to(49);
+        QCOMPARE(readout->text(), QStringLiteral("1"));
+        QCOMPARE(w.values(0, 0, 0), pair(655, 655));
+        drag.to(-30);
+        QCOMPARE(shadow->y(), 0);
+        QCOMPARE(readout->text(), QStringLiteral("99"));
+        QCOMPARE(w.values(0, 0, 0), pair(65535, 65535));
+        // Linked: the right fader follows.
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit7")->text(), QStringLiteral("99"));
+        QCOMPARE(w.play("curs211")->y(), 0);
+        drag.to(1);
+        QCOMPARE(readout->text(), QStringLiteral("97"));
+        drag.release(1);
+        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QVERIFY(!cursor->isHidden());
+        QVERIFY(shadow->isHidden());
+        QVERIFY(!w.play("level12")->isHidden());
+        QCOMPARE(cursor->y(), 1);
+        QCOMPARE(w.values(0, 0, 0), pair(63535, 63535));
+        // A refresh places the cursor by the read-out: 97 gives 2.
+        w.f1->Button5Click();
+        QCOMPARE(cursor->y(), 2);
+    }
+
+    void releaseFarAwayEndsAtTheTrackEnds() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* cursor = w.play<TPicture>("curs112");
+        {
+            Drag drag(w.f1, cursor);
+            drag.to(25);
+            QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("49"));
+            drag.release(400);
+        }
+        QCOMPARE(cursor->y(), 50);
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("0"));
+        {
+            Drag drag(w.f1, cursor);
+            drag.release(-400);
+        }
+        QCOMPARE(cursor->y(), 0);
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("99"));
+        QCOMPARE(w.values(0, 0, 0), pair(65535, 65535));
+    }
+
+    void typingIntoReadouts() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* left = w.play<TTwoDigitEdit>("MaskEdit8");
+        type(left, "98");
+        QCOMPARE(w.values(0, 0, 0), pair(64190, 64190));
+        QCOMPARE(w.play("curs112")->y(), 1);
+        type(left, "99");
+        QCOMPARE(w.values(0, 0, 0), pair(65535, 65535));
+        type(left, "");
+        QCOMPARE(left->text(), QStringLiteral("0"));
+        QCOMPARE(w.values(0, 0, 0), pair(0, 0));
+        QCOMPARE(w.play("curs112")->y(), 50);
+        type(left, "7x");  // not a digit: ignored
+        QCOMPARE(left->text(), QStringLiteral("7"));
+    }
+
+    void separateChannels() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* link = w.play<TPanel>("lr2");
+        auto* left = w.play<TTwoDigitEdit>("MaskEdit8");
+        auto* right = w.play<TTwoDigitEdit>("MaskEdit7");
+        const int writes = w.driver->writeCount(0);
+        click(link);
+        QCOMPARE(w.driver->writeCount(0), writes);  // separating writes nothing
+        QCOMPARE(link->Caption(), QStringLiteral("L|R"));
+        QCOMPARE(link->Bevel(), TPanel::BevelKind::Lowered);
+        QCOMPARE(link->x(), 24);
+        QVERIFY(!right->isHidden() && !w.play("pcursr2")->isHidden());
+        QCOMPARE(left->x(), 5);
+        QCOMPARE(right->x(), 47);
+        QCOMPARE(w.play("SpeedButton7")->pos(), QPoint(53, 108));
+        QCOMPARE(left->toolTip(), QStringLiteral("You can edit the left volume here... "));
+        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+
+        type(right, "99");
+        QCOMPARE(w.values(0, 0, 0), pair(61 * 655, 65535));
+        type(left, "50");
+        QCOMPARE(w.values(0, 0, 0), pair(50 * 655, 64845));  // the other channel's 99
+        type(right, "");
+        type(right, "99");
+        QCOMPARE(w.values(0, 0, 0), pair(50 * 655, 65535));
+
+        // The right fader drags on its own.
+        Drag drag(w.f1, w.play<TPicture>("curs211"));
+        drag.to(50);
+        drag.release(50);
+        QCOMPARE(w.values(0, 0, 0), pair(50 * 655, 0));
+        QCOMPARE(left->text(), QStringLiteral("50"));
+
+        // Linking makes the right channel take the left one.
+        click(link);
+        QCOMPARE(link->Caption(), QStringLiteral("L+R"));
+        QCOMPARE(right->text(), QStringLiteral("50"));
+        QCOMPARE(w.values(0, 0, 0), pair(50 * 655, 50 * 655));
+        QVERIFY(right->isHidden() && w.play("pcursr2")->isHidden());
+        QCOMPARE(w.play("pcursl2")->x(), 9);
+    }
+
+    void masterLinkLayout() {
+        MixerWindows w(twoSources());
+        auto* link = w.play<TPanel>("lr1");
+        QCOMPARE(link->pos(), QPoint(7, 42));
+        w.ctx.state().ChangeGuard = 0;
+        link->OnMouseDown(link, Qt::LeftButton, {}, 0, 0);
+        QCOMPARE(link->pos(), QPoint(7, 42));  // the master's link button stays
+        QCOMPARE(w.play("MaskEdit1")->x(), 17);
+        QCOMPARE(w.play("MaskEdit2")->x(), 35);
+        QCOMPARE(w.play("SpeedButton2")->pos(), QPoint(6, 125));
+        QCOMPARE(w.play("SpeedButton5")->pos(), QPoint(53, 134));
+    }
+
+    void swappedChannels() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* lrrl = w.play<TPanel>("lrrl");
+        const int writes = w.driver->writeCount(0);
+        click(lrrl);
+        click(lrrl);
+        QCOMPARE(lrrl->Caption(), QStringLiteral("<L R>"));
+        QVERIFY(!w.ctx.state().SwapLR);
+        QCOMPARE(w.driver->writeCount(0), writes);  // exchanging writes nothing
+        click(lrrl);
+        QVERIFY(w.ctx.state().SwapLR);
+        QCOMPARE(lrrl->Caption(), QStringLiteral("<R L>"));
+        QCOMPARE(lrrl->Bevel(), TPanel::BevelKind::Lowered);
+
+        click(w.play("lr2"));  // separate
+        type(w.play<TTwoDigitEdit>("MaskEdit8"), "20");
+        QCOMPARE(w.values(0, 0, 0), pair(61 * 655, 20 * 655));  // the left read-out drives the right channel
+        // A read shows the line's right level on the left.
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 0, 0), {10000, 50000}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("76"));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit7")->text(), QStringLiteral("15"));
+    }
+
+    void outsideChangesRefreshBothWindows() {
+        MixerWindows w(twoSources());
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {13100, 13100}));
+        QVERIFY(w.driver->changeExternally(0, w.controlId(1, 1, 0), {6550, 6550}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("20"));
+        QCOMPARE(w.play("curs113")->y(), 40);
+        QCOMPARE(w.inRec<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("10"));
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 1), {1}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TPanel>("mut3")->Color(), kRed);
+        QCOMPARE(w.play<TPanel>("mut3")->Bevel(), TPanel::BevelKind::Lowered);
+        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+    }
+
+    void aDragIgnoresOutsideChanges() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        Drag drag(w.f1, w.play<TPicture>("curs112"));
+        drag.to(10);
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {13100, 13100}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("79"));
+        drag.release(10);
+        // Once the drag is over, the next change from outside is shown.
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {6550, 6550}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("10"));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("79"));
+    }
+
+    void anotherCardWarnsAndEnds() {
+        MixerWindows w(twoSources());
+        w.ctx.state().BoundProductName = QStringLiteral("Some Other Card");
+        QString shown;
+        // The warning is modal: answer it as a user would once it is up.
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                QTest::keyClick(box, Qt::Key_Enter);
+            }
+        });
+        answer.start();
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {13100, 13100}));
+        QTRY_VERIFY(!shown.isEmpty());
+        QCOMPARE(shown, QStringLiteral("Your System Sound-Cards has changed outside Tavlo. You have to terminate "
+                                       "Tavlo and reload it again..."));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));  // no refresh
+    }
+};
+
+QTEST_MAIN(TestPlayStrip)
+#include "test_play_strip.moc"
