@@ -86,7 +86,7 @@ Profile hda() {
                        toggle("Beep Playback Switch", 1, 1),
                        volume("Capture Volume", 2, 0, 63, 40),
                        toggle("Capture Switch", 2, 1),
-                       choice("Input Source", 1, {"Rear Mic", "Front Mic", "Line"}, 1),
+                       choice("Input Source", 2, {"Rear Mic", "Front Mic", "Line"}, 1),
                        volume("Rear Mic Boost Volume", 2, 0, 3, 1),
                        volume("Front Mic Boost Volume", 2, 0, 3, 0),
                        choice("Auto-Mute Mode", 1, {"Disabled", "Enabled"}, 1),

@@ -1,0 +1,63 @@
+#pragma once
+// Test support: a private set of test cards for each test, direct access to
+// a card's state as the hardware would change it, and lookups in a device
+// model.
+
+#include "platform/device_model.h"
+#include "test_card_profiles.h"
+#include "test_card_state.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+namespace testcard {
+
+// Points the test cards' configuration at a fresh folder, so every test
+// starts from the profiles' start values. The configuration itself is named
+// by ALSA_CONFIG_PATH (set by CTest).
+class TestCards {
+public:
+    TestCards();
+    ~TestCards();
+    TestCards(const TestCards&) = delete;
+    TestCards& operator=(const TestCards&) = delete;
+
+    bool isValid() const { return dir_.isValid(); }
+    QString statePath(std::string_view profile) const;
+    QString dir() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// ALSA device name of a profile's card: "tavlo_ac97", …
+QString deviceName(std::string_view profile);
+
+// A card's state changed from outside alsa-lib, as the hardware changes it.
+class CardState {
+public:
+    CardState(const QString& path, std::string_view profile);
+    bool isOpen() const { return file_.isOpen(); }
+    bool set(std::string_view elem, std::initializer_list<long> values);
+    std::vector<long> get(std::string_view elem) const;
+    bool setPresent(std::string_view elem, bool present);
+    bool setFail(int errorNumber);
+
+private:
+    int find(std::string_view elem) const;
+    StateFile file_;
+};
+
+// Lookups in a device model.
+const DriverDestination* destinationOfType(const DeviceModel& model, DWORD componentType);
+const DriverLine* sourceNamed(const DriverDestination& dest, std::string_view name);
+int sourceIndex(const DriverDestination& dest, std::string_view name);
+const DriverControl* controlOfType(const DriverLine& line, DWORD controlType);
+std::vector<std::string> controlNames(const DriverLine& line);
+std::vector<std::string> sourceNames(const DriverDestination& dest);
+
+}  // namespace testcard
