@@ -1,5 +1,6 @@
 #include "test_cards.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QtGlobal>
 
@@ -83,16 +84,65 @@ const DriverControl* controlOfType(const DriverLine& line, DWORD controlType) {
     return nullptr;
 }
 
-std::vector<std::string> controlNames(const DriverLine& line) {
-    std::vector<std::string> out;
-    for (const auto& c : line.controls) out.emplace_back(c.info.szName);
+QStringList controlNames(const DriverLine& line) {
+    QStringList out;
+    for (const auto& c : line.controls) out << QString::fromLatin1(c.info.szName);
     return out;
 }
 
-std::vector<std::string> sourceNames(const DriverDestination& dest) {
-    std::vector<std::string> out;
-    for (const auto& s : dest.sources) out.emplace_back(s.info.szName);
+QStringList sourceNames(const DriverDestination& dest) {
+    QStringList out;
+    for (const auto& s : dest.sources) out << QString::fromLatin1(s.info.szName);
     return out;
+}
+
+QStringList itemNames(const DriverControl& control) {
+    QStringList out;
+    for (const auto& i : control.items) out << QString::fromStdString(i);
+    return out;
+}
+
+namespace {
+
+MIXERCONTROLDETAILS detailsFor(const DriverLine& line, const DriverControl& control, DWORD* buffer) {
+    MIXERCONTROLDETAILS d{};
+    d.cbStruct = sizeof d;
+    d.dwControlID = control.info.dwControlID;
+    d.cChannels = (control.info.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : line.info.cChannels;
+    d.cMultipleItems = (control.info.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.info.cMultipleItems : 0;
+    d.cbDetails = sizeof(DWORD);
+    d.paDetails = buffer;
+    return d;
+}
+
+}  // namespace
+
+MMRESULT getValues(MixerService& service, HMIXER handle, const DriverLine& line, const DriverControl& control,
+                   std::vector<DWORD>* values) {
+    values->assign(controlValueCount(control.info, line.info.cChannels), 0xDEADBEEF);
+    auto d = detailsFor(line, control, values->data());
+    return service.mixerGetControlDetailsA(handle, &d, MIXER_GETCONTROLDETAILSF_VALUE);
+}
+
+MMRESULT setValues(MixerService& service, HMIXER handle, const DriverLine& line, const DriverControl& control,
+                   std::vector<DWORD> values) {
+    if (values.size() != controlValueCount(control.info, line.info.cChannels)) return MMSYSERR_INVALPARAM;
+    auto d = detailsFor(line, control, values.data());
+    return service.mixerSetControlDetails(handle, &d, MIXER_SETCONTROLDETAILSF_VALUE);
+}
+
+int NotifyRecorder::count(UINT message, DWORD id) const {
+    return static_cast<int>(
+        std::count_if(notes.begin(), notes.end(), [&](const Note& n) { return n.message == message && n.id == id; }));
+}
+
+void NotifyRecorder::flush() { QCoreApplication::sendPostedEvents(this); }
+
+bool NotifyRecorder::event(QEvent* e) {
+    if (e->type() != MixerNotifyEvent::eventType()) return QObject::event(e);
+    const auto* n = static_cast<const MixerNotifyEvent*>(e);
+    notes.push_back({n->message(), n->handle(), n->id()});
+    return true;
 }
 
 }  // namespace testcard

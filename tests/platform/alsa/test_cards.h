@@ -4,10 +4,13 @@
 // model.
 
 #include "platform/device_model.h"
+#include "platform/mixer_service.h"
 #include "test_card_profiles.h"
 #include "test_card_state.h"
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <initializer_list>
@@ -57,7 +60,32 @@ const DriverDestination* destinationOfType(const DeviceModel& model, DWORD compo
 const DriverLine* sourceNamed(const DriverDestination& dest, std::string_view name);
 int sourceIndex(const DriverDestination& dest, std::string_view name);
 const DriverControl* controlOfType(const DriverLine& line, DWORD controlType);
-std::vector<std::string> controlNames(const DriverLine& line);
-std::vector<std::string> sourceNames(const DriverDestination& dest);
+QStringList controlNames(const DriverLine& line);
+QStringList sourceNames(const DriverDestination& dest);
+QStringList itemNames(const DriverControl& control);
+
+// A control's whole value vector through the service, in the layout the
+// program uses (one channel when uniform, items within a channel).
+MMRESULT getValues(MixerService& service, HMIXER handle, const DriverLine& line, const DriverControl& control,
+                   std::vector<DWORD>* values);
+MMRESULT setValues(MixerService& service, HMIXER handle, const DriverLine& line, const DriverControl& control,
+                   std::vector<DWORD> values);
+
+// Collects the notifications the service posts to a handle's window.
+class NotifyRecorder : public QObject {
+public:
+    struct Note {
+        UINT message;
+        HMIXER handle;
+        DWORD id;
+    };
+    std::vector<Note> notes;
+    int count(UINT message, DWORD id) const;
+    // Delivers what is already posted, without waiting for anything new.
+    void flush();
+
+protected:
+    bool event(QEvent* e) override;
+};
 
 }  // namespace testcard
