@@ -8,7 +8,9 @@
 #include "test_card_profiles.h"
 #include "test_card_state.h"
 
+#include <QByteArray>
 #include <QObject>
+#include <QTest>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -89,3 +91,19 @@ protected:
 };
 
 }  // namespace testcard
+
+// Readable failure messages for value vectors.
+namespace QTest {
+template <>
+inline char* toString(const std::vector<long>& v) {
+    QByteArray text = "{";
+    for (std::size_t i = 0; i < v.size(); ++i) text += (i ? ", " : "") + QByteArray::number(qlonglong(v[i]));
+    return qstrdup(text + "}");
+}
+template <>
+inline char* toString(const std::vector<DWORD>& v) {
+    QByteArray text = "{";
+    for (std::size_t i = 0; i < v.size(); ++i) text += (i ? ", " : "") + QByteArray::number(v[i]);
+    return qstrdup(text + "}");
+}
+}  // namespace QTest
