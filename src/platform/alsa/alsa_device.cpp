@@ -6,9 +6,37 @@
 
 #include <poll.h>
 
+#include <cstring>
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcAlsa, "tavlo.alsa")
 
 namespace {
+
+bool sameControls(const DriverLine& a, const DriverLine& b) {
+    if (std::memcmp(&a.info, &b.info, sizeof a.info) != 0 || a.controls.size() != b.controls.size()) return false;
+    for (std::size_t i = 0; i < a.controls.size(); ++i) {
+        const DriverControl& x = a.controls[i];
+        const DriverControl& y = b.controls[i];
+        if (std::memcmp(&x.info, &y.info, sizeof x.info) != 0 || x.items != y.items || x.itemParams != y.itemParams)
+            return false;
+    }
+    return true;
+}
+
+// Whether two models show the same lines and controls with the same ids.
+bool sameTree(const DeviceModel& a, const DeviceModel& b) {
+    if (std::memcmp(&a.caps, &b.caps, sizeof a.caps) != 0 || a.destinations.size() != b.destinations.size())
+        return false;
+    for (std::size_t d = 0; d < a.destinations.size(); ++d) {
+        const auto& x = a.destinations[d];
+        const auto& y = b.destinations[d];
+        if (!sameControls(x.line, y.line) || x.sources.size() != y.sources.size()) return false;
+        for (std::size_t s = 0; s < x.sources.size(); ++s)
+            if (!sameControls(x.sources[s], y.sources[s])) return false;
+    }
+    return true;
+}
 
 QString alsaError(const QString& what, int err) {
     return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(snd_strerror(err)));
@@ -144,12 +172,8 @@ void AlsaDevice::handleEvents(DWORD ownControl) {
         return;
     }
     if (structureChanged_) {
-        // Rebuild at once from the event loop; inside a write, the service
-        // still holds the old model, so wait until the write returns.
-        if (ownControl)
-            QTimer::singleShot(0, this, &AlsaDevice::rebuild);
-        else
-            rebuild();
+        hookElements();
+        adopt(buildMapping(mixer_.get(), card_, ids_), ownControl == 0, ownControl);
         return;
     }
     if (valuesChanged_ || ownControl) refreshKnownValues(ownControl, true);
@@ -175,9 +199,25 @@ void AlsaDevice::refreshKnownValues(DWORD quietControl, bool report) {
 
 void AlsaDevice::rebuild() {
     if (gone_ || !stale_) return;
-    AlsaMapping old = std::move(mapping_);
     hookElements();
-    mapping_ = buildMapping(mixer_.get(), card_, ids_);
+    adopt(buildMapping(mixer_.get(), card_, ids_), true, 0);
+}
+
+void AlsaDevice::adopt(AlsaMapping next, bool mayAnnounce, DWORD quietControl) {
+    if (sameTree(mapping_.model, next.model)) {
+        // Same lines and controls (the element set came back as it was, or
+        // only element details changed): the service's model stays valid.
+        mapping_.bindings = std::move(next.bindings);
+        stale_ = false;
+        refreshKnownValues(quietControl, true);
+        return;
+    }
+    if (!mayAnnounce) {
+        // Inside a write the service still holds the model: announce later.
+        QTimer::singleShot(0, this, &AlsaDevice::rebuild);
+        return;
+    }
+    AlsaMapping old = std::exchange(mapping_, std::move(next));
     stale_ = false;
     std::erase_if(known_, [this](const auto& entry) { return !mapping_.bindings.contains(entry.first); });
     refreshKnownValues(0, true);
@@ -216,10 +256,29 @@ bool AlsaDevice::write(DWORD controlId, std::span<const DWORD> values) {
     if (!ref.control || it == mapping_.bindings.end() ||
         values.size() != controlValueCount(ref.control->info, ref.line->info.cChannels))
         return false;
-    const bool ok = writeBinding(it->second, values);
+    if (!writeBinding(it->second, values)) {
+        resync();
+        return false;
+    }
     // Take in the card's answer now (an exclusive switch turning the
     // others off), so a read right after the write sees it, and report what
     // else changed meanwhile.
-    handleEvents(ok ? controlId : 0);
-    return ok && !gone_;
+    handleEvents(controlId);
+    return !gone_;
+}
+
+// alsa-lib keeps the values the card refused as if they were written, and
+// would then skip writing them again as "unchanged": reloading the elements
+// reads what the card really holds.
+void AlsaDevice::resync() {
+    if (gone_) return;
+    snd_mixer_free(mixer_.get());
+    stale_ = true;
+    if (int err = snd_mixer_load(mixer_.get()); err < 0) {
+        qCInfo(lcAlsa).noquote() << alsaError(QStringLiteral("ALSA device %1 failed").arg(name_), err);
+        lose();
+        return;
+    }
+    hookElements();
+    adopt(buildMapping(mixer_.get(), card_, ids_), false, 0);
 }

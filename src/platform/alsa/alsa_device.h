@@ -57,6 +57,10 @@ private:
     // just wrote: its change is not reported.
     void handleEvents(DWORD ownControl);
     void rebuild();
+    // Takes a freshly built mapping. A changed tree replaces the model and
+    // is announced, or when that is not allowed now, rebuilt again later.
+    void adopt(AlsaMapping next, bool mayAnnounce, DWORD quietControl);
+    void resync();
     void lose();
     void refreshKnownValues(DWORD quietControl, bool report);
     void hookElements();

@@ -125,9 +125,9 @@ int readValues(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, T* values) {
     Card& c = *cardOf(ext);
     if (c.gone || c.state.unlinked()) return -ENODEV;
     ElemRecord r;
-    std::int32_t fail = 0;
-    if (int err = c.state.readElem(static_cast<int>(key), r, &fail)) return err;
-    if (fail) return -fail;
+    testcard::Faults faults;
+    if (int err = c.state.readElem(static_cast<int>(key), r, &faults)) return err;
+    if (faults.readErrno) return -faults.readErrno;
     for (int ch = 0; ch < c.def(key).channels; ++ch) values[ch] = static_cast<T>(r.value[ch]);
     return 0;
 }
@@ -139,9 +139,9 @@ int writeValues(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, const T* values) {
     if (c.gone || c.state.unlinked()) return -ENODEV;
     const auto& d = c.def(key);
     ElemRecord r;
-    std::int32_t fail = 0;
-    if (int err = c.state.readElem(static_cast<int>(key), r, &fail)) return err;
-    if (fail) return -fail;
+    testcard::Faults faults;
+    if (int err = c.state.readElem(static_cast<int>(key), r, &faults)) return err;
+    if (faults.writeErrno) return -faults.writeErrno;
     const long lo = d.type == ElemType::Integer ? d.min : 0;
     const long hi = d.type == ElemType::Integer ? d.max : d.type == ElemType::Boolean ? 1 : d.max;
     for (int ch = 0; ch < d.channels; ++ch) {
@@ -286,7 +286,7 @@ SND_CTL_PLUGIN_DEFINE_FUNC(tavlo_test) {
         return err;
     }
     if (int err = card->state.read(card->seen)) return err;
-    if (card->seen.failErrno) return -card->seen.failErrno;  // a card that fails from the start
+    if (card->seen.faults.readErrno) return -card->seen.faults.readErrno;  // a card that fails from the start
     card->watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (card->watch < 0) return -errno;
     if (::inotify_add_watch(card->watch, statePath.c_str(), IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0)

@@ -12,16 +12,16 @@ namespace testcard {
 
 namespace {
 
-constexpr char kMagic[8] = {'T', 'A', 'V', 'L', 'O', 'T', 'C', '1'};
+constexpr char kMagic[8] = {'T', 'A', 'V', 'L', 'O', 'T', 'C', '2'};
 
 struct Header {
     char magic[8];
     char profile[16];
     std::int32_t count;
-    std::int32_t failErrno;
+    Faults faults;
 };
 
-constexpr off_t kFailOffset = offsetof(Header, failErrno);
+constexpr off_t kFaultsOffset = offsetof(Header, faults);
 off_t elemOffset(int elem) { return static_cast<off_t>(sizeof(Header) + sizeof(ElemRecord) * elem); }
 
 class Lock {
@@ -115,16 +115,16 @@ bool StateFile::unlinked() const {
 
 int StateFile::read(Snapshot& out) const {
     Lock lock(fd_, LOCK_SH);
-    int err = preadAll(fd_, &out.failErrno, sizeof out.failErrno, kFailOffset);
+    int err = preadAll(fd_, &out.faults, sizeof out.faults, kFaultsOffset);
     if (err) return err;
     out.elems.resize(profile_->elems.size());
     return preadAll(fd_, out.elems.data(), out.elems.size() * sizeof(ElemRecord), elemOffset(0));
 }
 
-int StateFile::readElem(int elem, ElemRecord& out, std::int32_t* failErrno) const {
+int StateFile::readElem(int elem, ElemRecord& out, Faults* faults) const {
     Lock lock(fd_, LOCK_SH);
-    if (failErrno) {
-        if (int err = preadAll(fd_, failErrno, sizeof *failErrno, kFailOffset)) return err;
+    if (faults) {
+        if (int err = preadAll(fd_, faults, sizeof *faults, kFaultsOffset)) return err;
     }
     return preadAll(fd_, &out, sizeof out, elemOffset(elem));
 }
@@ -139,9 +139,9 @@ int StateFile::writeElem(int elem, const ElemRecord& record, bool* changed) {
     return differs ? pwriteAll(fd_, &record, sizeof record, elemOffset(elem)) : 0;
 }
 
-int StateFile::setFail(std::int32_t failErrno) {
+int StateFile::setFaults(const Faults& faults) {
     Lock lock(fd_, LOCK_EX);
-    return pwriteAll(fd_, &failErrno, sizeof failErrno, kFailOffset);
+    return pwriteAll(fd_, &faults, sizeof faults, kFaultsOffset);
 }
 
 }  // namespace testcard

@@ -16,8 +16,14 @@ struct ElemRecord {
     std::int32_t value[kMaxChannels] = {0, 0};
 };
 
+// Faults of the card: non-zero makes value reads or writes fail with that error.
+struct Faults {
+    std::int32_t readErrno = 0;
+    std::int32_t writeErrno = 0;
+};
+
 struct Snapshot {
-    std::int32_t failErrno = 0;  // non-zero: value reads and writes fail with this error
+    Faults faults;
     std::vector<ElemRecord> elems;
 };
 
@@ -40,10 +46,10 @@ public:
     bool unlinked() const;
 
     int read(Snapshot& out) const;
-    int readElem(int elem, ElemRecord& out, std::int32_t* failErrno = nullptr) const;
+    int readElem(int elem, ElemRecord& out, Faults* faults = nullptr) const;
     // Replaces one element's record; *changed tells whether it differed.
     int writeElem(int elem, const ElemRecord& record, bool* changed = nullptr);
-    int setFail(std::int32_t failErrno);
+    int setFaults(const Faults& faults);
 
 private:
     int fd_ = -1;

@@ -1,5 +1,7 @@
 #include "test_cards.h"
 
+#include "platform/alsa/alsa_driver.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QtGlobal>
@@ -59,7 +61,9 @@ bool CardState::setPresent(std::string_view elem, bool present) {
     return file_.writeElem(i, r) == 0;
 }
 
-bool CardState::setFail(int errorNumber) { return file_.isOpen() && file_.setFail(errorNumber) == 0; }
+bool CardState::setFaults(int readErrno, int writeErrno) {
+    return file_.isOpen() && file_.setFaults(Faults{readErrno, writeErrno}) == 0;
+}
 
 const DriverDestination* destinationOfType(const DeviceModel& model, DWORD componentType) {
     for (const auto& d : model.destinations)
@@ -143,6 +147,35 @@ bool NotifyRecorder::event(QEvent* e) {
     const auto* n = static_cast<const MixerNotifyEvent*>(e);
     notes.push_back({n->message(), n->handle(), n->id()});
     return true;
+}
+
+bool OpenCard::open(const TestCards& cards, const char* profile) {
+    QString error;
+    auto driver = makeAlsaDriver({deviceName(profile)}, &error);
+    if (!driver) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    service = std::make_unique<MixerService>(std::move(driver));
+    state = std::make_unique<CardState>(cards.statePath(profile), profile);
+    return service->mixerOpen(&handle, 0, &notes, 0, CALLBACK_WINDOW) == MMSYSERR_NOERROR && state->isOpen();
+}
+
+std::vector<DWORD> OpenCard::get(const DriverLine& line, DWORD type) {
+    std::vector<DWORD> v;
+    const DriverControl* c = controlOfType(line, type);
+    if (!c || getValues(*service, handle, line, *c, &v) != MMSYSERR_NOERROR) return {};
+    return v;
+}
+
+MMRESULT OpenCard::set(const DriverLine& line, DWORD type, std::vector<DWORD> values) {
+    const DriverControl* c = controlOfType(line, type);
+    return c ? setValues(*service, handle, line, *c, std::move(values)) : MIXERR_INVALCONTROL;
+}
+
+DWORD OpenCard::id(const DriverLine& line, DWORD type) {
+    const DriverControl* c = controlOfType(line, type);
+    return c ? c->info.dwControlID : 0;
 }
 
 }  // namespace testcard

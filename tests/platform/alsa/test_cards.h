@@ -50,7 +50,8 @@ public:
     bool set(std::string_view elem, std::initializer_list<long> values);
     std::vector<long> get(std::string_view elem) const;
     bool setPresent(std::string_view elem, bool present);
-    bool setFail(int errorNumber);
+    // Value reads and writes fail with these errors (0: they work).
+    bool setFaults(int readErrno, int writeErrno);
 
 private:
     int find(std::string_view elem) const;
@@ -88,6 +89,28 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+};
+
+// One test card opened through a mixer service over the ALSA driver, with a
+// handle whose notifications are recorded, and the card's state as the
+// hardware sees it.
+struct OpenCard {
+    std::unique_ptr<MixerService> service;
+    HMIXER handle = 0;
+    NotifyRecorder notes;
+    std::unique_ptr<CardState> state;
+
+    bool open(const TestCards& cards, const char* profile);
+    MixerDriver& driver() { return service->driver(); }
+    // The device's current model; null once it is gone.
+    const DeviceModel* model() { return driver().model(driver().deviceKey(0)); }
+    const DriverDestination& play() { return *destinationOfType(*model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS); }
+    const DriverDestination& rec() { return *destinationOfType(*model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN); }
+
+    // Values of the line's first control of a type; empty when that fails.
+    std::vector<DWORD> get(const DriverLine& line, DWORD type);
+    MMRESULT set(const DriverLine& line, DWORD type, std::vector<DWORD> values);
+    DWORD id(const DriverLine& line, DWORD type);
 };
 
 }  // namespace testcard

@@ -297,7 +297,7 @@ void TestAlsaMapping::unusableNamedDeviceIsAnError() {
     // A card whose control device fails from the start cannot be used either.
     error.clear();
     CardState state(cards_->statePath("hda"), "hda");
-    QVERIFY(state.setFail(EIO));
+    QVERIFY(state.setFaults(EIO, EIO));
     QVERIFY(!makeAlsaDriver({deviceName("hda")}, &error));
     QVERIFY2(error.contains(QStringLiteral("tavlo_hda")), qPrintable(error));
 }

@@ -14,45 +14,6 @@ using Raw = std::vector<long>;
 
 namespace {
 
-// One test card opened through a mixer service, with a handle whose
-// notifications are recorded, and the card's state for the hardware's view.
-struct OpenCard {
-    std::unique_ptr<MixerService> service;
-    HMIXER handle = 0;
-    NotifyRecorder notes;
-    std::unique_ptr<CardState> state;
-
-    bool open(const TestCards& cards, const char* profile) {
-        QString error;
-        auto driver = makeAlsaDriver({deviceName(profile)}, &error);
-        if (!driver) {
-            qWarning("%s", qPrintable(error));
-            return false;
-        }
-        service = std::make_unique<MixerService>(std::move(driver));
-        state = std::make_unique<CardState>(cards.statePath(profile), profile);
-        return service->mixerOpen(&handle, 0, &notes, 0, CALLBACK_WINDOW) == MMSYSERR_NOERROR && state->isOpen();
-    }
-    const DeviceModel& model() { return *service->driver().model(service->driver().deviceKey(0)); }
-    const DriverDestination& play() { return *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS); }
-    const DriverDestination& rec() { return *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN); }
-
-    Values get(const DriverLine& line, DWORD type) {
-        Values v;
-        const DriverControl* c = controlOfType(line, type);
-        if (!c || getValues(*service, handle, line, *c, &v) != MMSYSERR_NOERROR) return {};
-        return v;
-    }
-    MMRESULT set(const DriverLine& line, DWORD type, Values v) {
-        const DriverControl* c = controlOfType(line, type);
-        return c ? setValues(*service, handle, line, *c, std::move(v)) : MIXERR_INVALCONTROL;
-    }
-    DWORD id(const DriverLine& line, DWORD type) {
-        const DriverControl* c = controlOfType(line, type);
-        return c ? c->info.dwControlID : 0;
-    }
-};
-
 constexpr DWORD kVolume = MIXERCONTROL_CONTROLTYPE_VOLUME;
 constexpr DWORD kMute = MIXERCONTROL_CONTROLTYPE_MUTE;
 
