@@ -145,7 +145,8 @@ void AlsaDevice::onReadable() {
     if (gone_) return;
     const int count = snd_mixer_poll_descriptors_count(mixer_.get());
     std::vector<pollfd> fds(static_cast<std::size_t>(std::max(count, 0)));
-    const int filled = count > 0 ? snd_mixer_poll_descriptors(mixer_.get(), fds.data(), static_cast<unsigned>(count)) : 0;
+    const int filled =
+        count > 0 ? snd_mixer_poll_descriptors(mixer_.get(), fds.data(), static_cast<unsigned>(count)) : 0;
     // A zero timeout: this only asks for the error bits the notifier does not give.
     if (filled > 0 && ::poll(fds.data(), static_cast<nfds_t>(filled), 0) >= 0) {
         unsigned short revents = 0;

@@ -112,9 +112,7 @@ Elem describe(snd_mixer_elem_t* e) {
     return d;
 }
 
-bool isOnOffOnly(const Elem& e) {
-    return e.psw && !e.pvol && !e.cvol && !e.enumerated && (!e.csw || e.commonSw);
-}
+bool isOnOffOnly(const Elem& e) { return e.psw && !e.pvol && !e.cvol && !e.enumerated && (!e.csw || e.commonSw); }
 bool isCaptureMain(const Elem& e) { return e.name == "Capture"; }
 
 class Builder {
@@ -123,7 +121,8 @@ public:
         : elems_(elems), ids_(ids), out_(out) {
         MIXERCAPS& caps = out_.model.caps;
         caps.wMid = kUnmappedId;
-        caps.wPid = card.cardIndex >= 0 && card.cardIndex < kUnmappedId ? static_cast<WORD>(card.cardIndex) : kUnmappedId;
+        caps.wPid =
+            card.cardIndex >= 0 && card.cardIndex < kUnmappedId ? static_cast<WORD>(card.cardIndex) : kUnmappedId;
         caps.vDriverVersion = (SND_LIB_MAJOR << 8) | SND_LIB_MINOR;
         copyName(caps.szPname, card.name);
     }
@@ -243,8 +242,8 @@ private:
             addLevel(line, key + "/volume", MIXERCONTROL_CONTROLTYPE_VOLUME, e.label + " Volume", e,
                      ElemSide::Playback);
             if (e.psw)
-                addSwitch(line, key + "/mute", MIXERCONTROL_CONTROLTYPE_MUTE, e.label + " Mute", e,
-                          ElemSide::Playback, true);
+                addSwitch(line, key + "/mute", MIXERCONTROL_CONTROLTYPE_MUTE, e.label + " Mute", e, ElemSide::Playback,
+                          true);
             sources.emplace_back(&e, std::move(line));
         }
         std::vector<Elem*> loneSwitches;
@@ -254,7 +253,8 @@ private:
             auto owner = sources.end();
             for (auto it = sources.begin(); it != sources.end(); ++it) {
                 const std::string prefix = it->first->label + ' ';
-                if (e.label.starts_with(prefix) && (owner == sources.end() || it->first->label.size() > owner->first->label.size()))
+                if (e.label.starts_with(prefix) &&
+                    (owner == sources.end() || it->first->label.size() > owner->first->label.size()))
                     owner = it;
             }
             if (owner == sources.end()) {
@@ -381,8 +381,8 @@ private:
             const std::string itemKey = item ? item->key() : name + ",0";
             const std::string lineKey = "rec:" + itemKey;
             Elem* level = item ? recordLevel(item->name, item->index) : recordLevel(name, 0);
-            DriverLine line = newLine(lineKey, sourceTypeForName(item ? item->name : name), name,
-                                      level && !level->cmono ? 2 : 1, 0);
+            DriverLine line =
+                newLine(lineKey, sourceTypeForName(item ? item->name : name), name, level && !level->cmono ? 2 : 1, 0);
             if (level) {
                 level->used = true;
                 addLevel(line, lineKey + "/volume", MIXERCONTROL_CONTROLTYPE_VOLUME, name + " Capture Volume", *level,
@@ -412,8 +412,8 @@ private:
             listName = list->singleChoice ? "Capture Source" : "Capture Switches";
         }
         const DWORD type = list->singleChoice ? MIXERCONTROL_CONTROLTYPE_MUX : MIXERCONTROL_CONTROLTYPE_MIXER;
-        DriverControl& c = addControl(dest.line, key + (list->singleChoice ? "/mux" : "/mixer"), type, listName,
-                                      std::move(b), active);
+        DriverControl& c =
+            addControl(dest.line, key + (list->singleChoice ? "/mux" : "/mixer"), type, listName, std::move(b), active);
         c.items = list->names;
         for (const auto& src : dest.sources) c.itemParams.push_back(src.info.dwLineID);
         out_.model.destinations.push_back(std::move(dest));

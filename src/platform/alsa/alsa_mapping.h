@@ -34,7 +34,7 @@ private:
 };
 
 struct AlsaMapping {
-    DeviceModel model;  // finalized
+    DeviceModel model;                                   // finalized
     std::unordered_map<DWORD, ControlBinding> bindings;  // by control id
 };
 

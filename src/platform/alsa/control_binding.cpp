@@ -11,7 +11,9 @@ snd_mixer_selem_channel_id_t channelAt(std::size_t i) {
     return i == 0 ? SND_MIXER_SCHN_FRONT_LEFT : SND_MIXER_SCHN_FRONT_RIGHT;
 }
 
-bool allEqual(std::span<const DWORD> v) { return std::adjacent_find(v.begin(), v.end(), std::not_equal_to<>()) == v.end(); }
+bool allEqual(std::span<const DWORD> v) {
+    return std::adjacent_find(v.begin(), v.end(), std::not_equal_to<>()) == v.end();
+}
 
 bool readLevel(const ControlBinding& b, std::span<DWORD> values) {
     for (std::size_t ch = 0; ch < values.size(); ++ch) {
@@ -135,22 +137,33 @@ bool writeSwitchList(const ControlBinding& b, std::span<const DWORD> values) {
 
 bool readBinding(const ControlBinding& b, std::span<DWORD> values) {
     switch (b.kind) {
-    case ControlBinding::Kind::Level: return readLevel(b, values);
-    case ControlBinding::Kind::Switch: return readSwitch(b, values);
-    case ControlBinding::Kind::NoLevel: std::fill(values.begin(), values.end(), 0); return true;
-    case ControlBinding::Kind::EnumChoice: return readEnumChoice(b, values);
-    case ControlBinding::Kind::SwitchList: return readSwitchList(b, values);
+        case ControlBinding::Kind::Level:
+            return readLevel(b, values);
+        case ControlBinding::Kind::Switch:
+            return readSwitch(b, values);
+        case ControlBinding::Kind::NoLevel:
+            std::fill(values.begin(), values.end(), 0);
+            return true;
+        case ControlBinding::Kind::EnumChoice:
+            return readEnumChoice(b, values);
+        case ControlBinding::Kind::SwitchList:
+            return readSwitchList(b, values);
     }
     return false;
 }
 
 bool writeBinding(const ControlBinding& b, std::span<const DWORD> values) {
     switch (b.kind) {
-    case ControlBinding::Kind::Level: return writeLevel(b, values);
-    case ControlBinding::Kind::Switch: return writeSwitch(b, values);
-    case ControlBinding::Kind::NoLevel: return false;
-    case ControlBinding::Kind::EnumChoice: return writeEnumChoice(b, values);
-    case ControlBinding::Kind::SwitchList: return writeSwitchList(b, values);
+        case ControlBinding::Kind::Level:
+            return writeLevel(b, values);
+        case ControlBinding::Kind::Switch:
+            return writeSwitch(b, values);
+        case ControlBinding::Kind::NoLevel:
+            return false;
+        case ControlBinding::Kind::EnumChoice:
+            return writeEnumChoice(b, values);
+        case ControlBinding::Kind::SwitchList:
+            return writeSwitchList(b, values);
     }
     return false;
 }

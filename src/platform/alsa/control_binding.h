@@ -23,10 +23,10 @@ struct ControlBinding {
     snd_mixer_elem_t* elem = nullptr;      // Level, Switch, EnumChoice
     std::vector<snd_mixer_elem_t*> items;  // SwitchList
     ElemSide side = ElemSide::Playback;
-    bool invert = false;         // Switch: value 1 means the switch is off (mute)
-    bool singleChoice = false;   // SwitchList: exclusive switches
-    DWORD channels = 1;          // values kept per item: 1 (uniform or mono) or 2
-    long min = 0, max = 0;       // Level: raw range
+    bool invert = false;        // Switch: value 1 means the switch is off (mute)
+    bool singleChoice = false;  // SwitchList: exclusive switches
+    DWORD channels = 1;         // values kept per item: 1 (uniform or mono) or 2
+    long min = 0, max = 0;      // Level: raw range
 };
 
 // values.size() is channels for Level/Switch/NoLevel, the item count for lists.

@@ -11,13 +11,13 @@
 #include <alsa/asoundlib.h>
 #include <alsa/control_external.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,8 +35,8 @@ struct Event {
 struct Card {
     snd_ctl_ext_t ext{};
     StateFile state;
-    int watch = -1;         // inotify descriptor, the handle's poll_fd
-    Snapshot seen;          // values this handle has reported so far
+    int watch = -1;  // inotify descriptor, the handle's poll_fd
+    Snapshot seen;   // values this handle has reported so far
     std::deque<Event> pending;
     bool gone = false;
 
@@ -90,9 +90,15 @@ snd_ctl_ext_key_t onFindElem(snd_ctl_ext_t* ext, const snd_ctl_elem_id_t* id) {
 int onGetAttribute(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, int* type, unsigned* acc, unsigned* count) {
     const auto& d = cardOf(ext)->def(key);
     switch (d.type) {
-    case ElemType::Integer: *type = SND_CTL_ELEM_TYPE_INTEGER; break;
-    case ElemType::Boolean: *type = SND_CTL_ELEM_TYPE_BOOLEAN; break;
-    case ElemType::Enumerated: *type = SND_CTL_ELEM_TYPE_ENUMERATED; break;
+        case ElemType::Integer:
+            *type = SND_CTL_ELEM_TYPE_INTEGER;
+            break;
+        case ElemType::Boolean:
+            *type = SND_CTL_ELEM_TYPE_BOOLEAN;
+            break;
+        case ElemType::Enumerated:
+            *type = SND_CTL_ELEM_TYPE_ENUMERATED;
+            break;
     }
     *acc = SND_CTL_EXT_ACCESS_READWRITE;
     *count = static_cast<unsigned>(d.channels);

@@ -45,35 +45,38 @@ ElemDef absent(ElemDef e) {
 // alsa-lib shows as exclusive capture switches. "Aux" is plugged in later
 // by the tests that change the element set.
 Profile ac97() {
-    return Profile{"ac97", "Tavlo Test AC97",
-                   {
-                       volume("Master Playback Volume", 2, 0, 31, 20),
-                       toggle("Master Playback Switch", 1, 1),
-                       volume("Tone Control - Bass", 1, 0, 15, 8),
-                       volume("Tone Control - Treble", 1, 0, 15, 8),
-                       volume("PCM Playback Volume", 2, 0, 31, 24),
-                       toggle("PCM Playback Switch", 1, 1),
-                       volume("CD Playback Volume", 2, 0, 31, 16, 12),
-                       toggle("CD Playback Switch", 1, 0),
-                       volume("Line Playback Volume", 2, 0, 31, 8),
-                       toggle("Line Playback Switch", 1, 1),
-                       volume("Mic Playback Volume", 1, 0, 31, 10),
-                       toggle("Mic Playback Switch", 1, 0),
-                       toggle("Mic Boost (+20dB) Switch", 1, 0),
-                       toggle("External Amplifier Playback Switch", 1, 1),
-                       volume("Capture Volume", 2, 0, 15, 8),
-                       toggle("Capture Switch", 1, 1),
-                       choice("Capture Source", 2, {"Mic", "CD", "Video", "Aux", "Line", "Mix", "Mix Mono", "Phone"}, 0),
-                       absent(volume("Aux Playback Volume", 2, 0, 31, 5)),
-                       absent(toggle("Aux Playback Switch", 1, 1)),
-                   }};
+    return Profile{
+        "ac97",
+        "Tavlo Test AC97",
+        {
+            volume("Master Playback Volume", 2, 0, 31, 20),
+            toggle("Master Playback Switch", 1, 1),
+            volume("Tone Control - Bass", 1, 0, 15, 8),
+            volume("Tone Control - Treble", 1, 0, 15, 8),
+            volume("PCM Playback Volume", 2, 0, 31, 24),
+            toggle("PCM Playback Switch", 1, 1),
+            volume("CD Playback Volume", 2, 0, 31, 16, 12),
+            toggle("CD Playback Switch", 1, 0),
+            volume("Line Playback Volume", 2, 0, 31, 8),
+            toggle("Line Playback Switch", 1, 1),
+            volume("Mic Playback Volume", 1, 0, 31, 10),
+            toggle("Mic Playback Switch", 1, 0),
+            toggle("Mic Boost (+20dB) Switch", 1, 0),
+            toggle("External Amplifier Playback Switch", 1, 1),
+            volume("Capture Volume", 2, 0, 15, 8),
+            toggle("Capture Switch", 1, 1),
+            choice("Capture Source", 2, {"Mic", "CD", "Video", "Aux", "Line", "Mix", "Mix Mono", "Phone"}, 0),
+            absent(volume("Aux Playback Volume", 2, 0, 31, 5)),
+            absent(toggle("Aux Playback Switch", 1, 1)),
+        }};
 }
 
 // An HD-audio codec: mono Master, stereo switches, an "Input Source"
 // enumeration with boost gains per input, and an enumeration that is not
 // about capture at all.
 Profile hda() {
-    return Profile{"hda", "Tavlo Test HDA",
+    return Profile{"hda",
+                   "Tavlo Test HDA",
                    {
                        volume("Master Playback Volume", 1, 0, 87, 60),
                        toggle("Master Playback Switch", 1, 1),
@@ -97,7 +100,8 @@ Profile hda() {
 // one input with its own capture gain, a level range far wider than the
 // mixer's and below zero, and a stand-alone loudness switch.
 Profile mixsw() {
-    return Profile{"mixsw", "Tavlo Test Mixing Capture",
+    return Profile{"mixsw",
+                   "Tavlo Test Mixing Capture",
                    {
                        volume("Master Playback Volume", 2, 0, 100, 75),
                        toggle("Master Playback Switch", 2, 1),

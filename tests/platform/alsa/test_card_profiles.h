@@ -18,10 +18,10 @@ struct ElemDef {
     unsigned index = 0;
     ElemType type = ElemType::Integer;
     int channels = 1;
-    long min = 0, max = 1;                 // integer range (booleans 0..1, enums 0..items-1)
-    std::vector<std::string> items;        // enumerated item names
-    long start[kMaxChannels] = {0, 0};     // values when the card is created
-    bool present = true;                   // part of the card when it is created
+    long min = 0, max = 1;              // integer range (booleans 0..1, enums 0..items-1)
+    std::vector<std::string> items;     // enumerated item names
+    long start[kMaxChannels] = {0, 0};  // values when the card is created
+    bool present = true;                // part of the card when it is created
 };
 
 struct Profile {

@@ -1,12 +1,12 @@
 #include "test_card_state.h"
 
-#include <cerrno>
-#include <cstddef>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
 
 namespace testcard {
 
@@ -26,7 +26,10 @@ off_t elemOffset(int elem) { return static_cast<off_t>(sizeof(Header) + sizeof(E
 
 class Lock {
 public:
-    Lock(int fd, int op) : fd_(fd) { while (::flock(fd_, op) < 0 && errno == EINTR) {} }
+    Lock(int fd, int op) : fd_(fd) {
+        while (::flock(fd_, op) < 0 && errno == EINTR) {
+        }
+    }
     ~Lock() { ::flock(fd_, LOCK_UN); }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
@@ -91,10 +94,10 @@ int StateFile::open(const std::string& path, const Profile& profile, bool create
             Header h{};
             err = preadAll(fd, &h, sizeof h, 0);
             // A file of another card or a damaged one is refused, not repaired.
-            if (!err && (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0 ||
-                         std::strncmp(h.profile, profile.id.c_str(), sizeof h.profile) != 0 ||
-                         h.count != static_cast<std::int32_t>(profile.elems.size()) ||
-                         st.st_size < elemOffset(h.count)))
+            if (!err &&
+                (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0 ||
+                 std::strncmp(h.profile, profile.id.c_str(), sizeof h.profile) != 0 ||
+                 h.count != static_cast<std::int32_t>(profile.elems.size()) || st.st_size < elemOffset(h.count)))
                 err = -EINVAL;
         }
     }

@@ -10,10 +10,10 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QTest>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <initializer_list>
 #include <string_view>

@@ -136,13 +136,13 @@ void TestAlsaEvents::writeByOneProgramReachesAnother() {
     QCOMPARE(other.get(otherPcm, kVolume), (Values{65535, 0}));
 
     QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 1, 0, 0}), MMSYSERR_NOERROR);  // Aux
-    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1,
-                              kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1, kTimeout);
     QCOMPARE(other.get(other.rec().line, kMux), (Values{0, 0, 0, 0, 0, 1, 0, 0}));
 }
 
 void TestAlsaEvents::amixerSeesOurWrites() {
-    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty()) QSKIP("amixer (alsa-utils) is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty())
+        QSKIP("amixer (alsa-utils) is not installed");
     QCOMPARE(card_->set(card_->play().line, kVolume, {65535, 0}), MMSYSERR_NOERROR);
     QCOMPARE(card_->set(card_->play().line, kMute, {1}), MMSYSERR_NOERROR);
     const QString master = amixer({QStringLiteral("sget"), QStringLiteral("Master")});
@@ -157,7 +157,8 @@ void TestAlsaEvents::amixerSeesOurWrites() {
 }
 
 void TestAlsaEvents::ourHandlesSeeAmixerWrites() {
-    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty()) QSKIP("amixer (alsa-utils) is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty())
+        QSKIP("amixer (alsa-utils) is not installed");
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
     QVERIFY(!amixer({QStringLiteral("sset"), QStringLiteral("PCM"), QStringLiteral("10,20")}).isNull());
     QTRY_VERIFY_WITH_TIMEOUT(card_->get(pcm, kVolume) == (Values{21140, 42281}), kTimeout);
@@ -179,8 +180,8 @@ void TestAlsaEvents::addedElementRebuildsTheModel() {
     // Something plugged into the Aux input: its playback elements appear.
     QVERIFY(card_->state->setPresent("Aux Playback Volume", true));
     QVERIFY(card_->state->setPresent("Aux Playback Switch", true));
-    QTRY_VERIFY_WITH_TIMEOUT(sourceNamed(card_->play(), "Aux") && sourceNamed(card_->play(), "Aux")->controls.size() == 2,
-                             kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        sourceNamed(card_->play(), "Aux") && sourceNamed(card_->play(), "Aux")->controls.size() == 2, kTimeout);
     QVERIFY(rebuilt.count() >= 1);
     QVERIFY(card_->notes.count(MM_MIXM_LINE_CHANGE, speakersLine) >= 1);
     const DriverLine& aux = *sourceNamed(card_->play(), "Aux");

@@ -25,7 +25,7 @@ void TestAlsaLevelScale::endsAndMiddle_data() {
     QTest::addColumn<uint>("level");
     QTest::newRow("ac97 bottom") << 0L << 31L << 0L << 0u;
     QTest::newRow("ac97 top") << 0L << 31L << 31L << 65535u;
-    QTest::newRow("ac97 step 14") << 0L << 31L << 14L << 29596u;  // 14 * 65535 / 31 = 29596.45
+    QTest::newRow("ac97 step 14") << 0L << 31L << 14L << 29596u;            // 14 * 65535 / 31 = 29596.45
     QTest::newRow("ac97 step 16 rounds up") << 0L << 31L << 16L << 33825u;  // 33824.52
     QTest::newRow("negative range bottom") << -20000L << 100000L << -20000L << 0u;
     QTest::newRow("negative range zero") << -20000L << 100000L << 0L << 10923u;  // 10922.5 rounds up

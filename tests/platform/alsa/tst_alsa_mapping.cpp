@@ -88,8 +88,8 @@ void TestAlsaMapping::ac97Card() {
     QCOMPARE(controlTypes(play.line),
              (QList<uint>{MIXERCONTROL_CONTROLTYPE_VOLUME, MIXERCONTROL_CONTROLTYPE_MUTE, MIXERCONTROL_CONTROLTYPE_BASS,
                           MIXERCONTROL_CONTROLTYPE_TREBLE, MIXERCONTROL_CONTROLTYPE_ONOFF}));
-    QVERIFY(!isUniform(play.line.controls[0]));  // stereo volume
-    QVERIFY(isUniform(play.line.controls[1]));   // mono switch on a stereo line
+    QVERIFY(!isUniform(play.line.controls[0]));                                     // stereo volume
+    QVERIFY(isUniform(play.line.controls[1]));                                      // mono switch on a stereo line
     QVERIFY(isUniform(play.line.controls[2]) && isUniform(play.line.controls[3]));  // mono tone controls
     QCOMPARE(QString::fromLatin1(play.line.controls[4].info.szName), QStringLiteral("External Amplifier"));
 
@@ -136,8 +136,7 @@ void TestAlsaMapping::hdaCard() {
     const DriverDestination* play = destinationOfType(*model, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
     QVERIFY(play);
     QCOMPARE(play->line.info.cChannels, DWORD(1));  // mono Master
-    QCOMPARE(controlTypes(play->line),
-             (QList<uint>{MIXERCONTROL_CONTROLTYPE_VOLUME, MIXERCONTROL_CONTROLTYPE_MUTE}));
+    QCOMPARE(controlTypes(play->line), (QList<uint>{MIXERCONTROL_CONTROLTYPE_VOLUME, MIXERCONTROL_CONTROLTYPE_MUTE}));
     QVERIFY(!isUniform(play->line.controls[0]));  // one channel needs no flag
 
     // Headphone and Front feed nothing: their type is undefined, never a
@@ -247,7 +246,8 @@ void TestAlsaMapping::everyCardKeepsTheGeneralRules() {
         const DriverControl& list = rec->line.controls.back();
         QVERIFY(isListType(list.info.dwControlType));
         QCOMPARE(list.itemParams.size(), rec->sources.size());
-        for (std::size_t i = 0; i < rec->sources.size(); ++i) QCOMPARE(list.itemParams[i], rec->sources[i].info.dwLineID);
+        for (std::size_t i = 0; i < rec->sources.size(); ++i)
+            QCOMPARE(list.itemParams[i], rec->sources[i].info.dwLineID);
     }
 }
 
