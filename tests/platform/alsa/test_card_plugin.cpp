@@ -101,6 +101,7 @@ int onGetAttribute(snd_ctl_ext_t* ext, snd_ctl_ext_key_t key, int* type, unsigne
             break;
     }
     *acc = SND_CTL_EXT_ACCESS_READWRITE;
+    if (cardOf(ext)->seen.elems[key].inactive) *acc |= SND_CTL_EXT_ACCESS_INACTIVE;
     *count = static_cast<unsigned>(d.channels);
     return 0;
 }
@@ -202,8 +203,12 @@ int collectEvents(Card& c) {
             c.pending.push_back({elem, SND_CTL_EVENT_MASK_REMOVE});
         else if (!was.present && is.present)
             c.pending.push_back({elem, SND_CTL_EVENT_MASK_ADD});
-        else if (is.present && std::memcmp(was.value, is.value, sizeof was.value) != 0)
-            c.pending.push_back({elem, SND_CTL_EVENT_MASK_VALUE});
+        else if (is.present) {
+            unsigned mask = 0;
+            if (was.inactive != is.inactive) mask |= SND_CTL_EVENT_MASK_INFO;
+            if (std::memcmp(was.value, is.value, sizeof was.value) != 0) mask |= SND_CTL_EVENT_MASK_VALUE;
+            if (mask) c.pending.push_back({elem, mask});
+        }
     }
     c.seen = std::move(now);
     return 0;
@@ -288,7 +293,8 @@ SND_CTL_PLUGIN_DEFINE_FUNC(tavlo_test) {
 
     auto card = std::make_unique<Card>();
     if (int err = card->state.open(statePath, *profile)) {
-        SNDERR("tavlo_test: cannot use state file %s: %s", statePath.c_str(), std::strerror(-err));
+        SNDERR("tavlo_test: cannot use state file %s: %s", statePath.c_str(),
+               err == -EINVAL ? "made for another card or version (delete it to start afresh)" : std::strerror(-err));
         return err;
     }
     if (int err = card->state.read(card->seen)) return err;

@@ -12,7 +12,7 @@ namespace testcard {
 
 namespace {
 
-constexpr char kMagic[8] = {'T', 'A', 'V', 'L', 'O', 'T', 'C', '2'};
+constexpr char kMagic[8] = {'T', 'A', 'V', 'L', 'O', 'T', 'C', '3'};
 
 struct Header {
     char magic[8];

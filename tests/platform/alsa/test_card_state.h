@@ -13,6 +13,7 @@ namespace testcard {
 
 struct ElemRecord {
     std::int32_t present = 0;
+    std::int32_t inactive = 0;  // present but not in use (a jack-dependent control, say)
     std::int32_t value[kMaxChannels] = {0, 0};
 };
 

@@ -61,6 +61,14 @@ bool CardState::setPresent(std::string_view elem, bool present) {
     return file_.writeElem(i, r) == 0;
 }
 
+bool CardState::setActive(std::string_view elem, bool active) {
+    const int i = find(elem);
+    ElemRecord r;
+    if (i < 0 || file_.readElem(i, r) != 0) return false;
+    r.inactive = active ? 0 : 1;
+    return file_.writeElem(i, r) == 0;
+}
+
 bool CardState::setFaults(int readErrno, int writeErrno) {
     return file_.isOpen() && file_.setFaults(Faults{readErrno, writeErrno}) == 0;
 }

@@ -50,6 +50,7 @@ public:
     bool set(std::string_view elem, std::initializer_list<long> values);
     std::vector<long> get(std::string_view elem) const;
     bool setPresent(std::string_view elem, bool present);
+    bool setActive(std::string_view elem, bool active);
     // Value reads and writes fail with these errors (0: they work).
     bool setFaults(int readErrno, int writeErrno);
 

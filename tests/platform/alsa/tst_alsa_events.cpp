@@ -52,6 +52,7 @@ private slots:
     void ourHandlesSeeAmixerWrites();
     void addedElementRebuildsTheModel();
     void removedElementRebuildsTheModel();
+    void inactiveElementDisablesItsControls();
     void cardWhoseStateDisappearsIsGone();
     void failingCardRefusesWrites();
     void cardWhoseEventsFailIsGone();
@@ -221,6 +222,30 @@ void TestAlsaEvents::removedElementRebuildsTheModel() {
     QCOMPARE(card_->service->mixerGetLineInfoA(card_->handle, &line, MIXER_GETLINEINFOF_LINEID), MIXERR_INVALLINE);
 }
 
+void TestAlsaEvents::inactiveElementDisablesItsControls() {
+    OpenCard hda;
+    QVERIFY(hda.open(*cards_, "hda"));
+    QSignalSpy rebuilt(&hda.driver(), &MixerDriver::devicesChanged);
+    auto disabled = [&](const char* source, DWORD type) {
+        const DriverLine* line = sourceNamed(hda.play(), source);
+        return line && (controlOfType(*line, type)->info.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) != 0;
+    };
+    const DWORD volumeId = hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume);
+    QVERIFY(!disabled("Headphone", kVolume));
+
+    // The headphones are unplugged: the codec marks their controls unused.
+    QVERIFY(hda.state->setActive("Headphone Playback Volume", false));
+    QVERIFY(hda.state->setActive("Headphone Playback Switch", false));
+    QTRY_VERIFY_WITH_TIMEOUT(disabled("Headphone", kVolume) && disabled("Headphone", kMute), kTimeout);
+    QVERIFY(rebuilt.count() >= 1);
+    QVERIFY(!disabled("Front", kVolume));
+    QCOMPARE(hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume), volumeId);
+
+    QVERIFY(hda.state->setActive("Headphone Playback Volume", true));
+    QVERIFY(hda.state->setActive("Headphone Playback Switch", true));
+    QTRY_VERIFY_WITH_TIMEOUT(!disabled("Headphone", kVolume) && !disabled("Headphone", kMute), kTimeout);
+}
+
 void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
     TAudioMixer mixer(*card_->service);  // the program's model, open on the card
     QCOMPARE(mixer.MixerId(), 0);
@@ -259,6 +284,7 @@ void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
 
 void TestAlsaEvents::failingCardRefusesWrites() {
     const DriverLine& master = card_->play().line;
+    QSignalSpy changed(&card_->driver(), &MixerDriver::devicesChanged);
     QVERIFY(card_->state->setFaults(0, EBUSY));  // its controls are locked by someone
     card_->notes.flush();
     card_->notes.notes.clear();
@@ -275,6 +301,7 @@ void TestAlsaEvents::failingCardRefusesWrites() {
     QVERIFY(card_->state->setFaults(0, 0));
     QCOMPARE(card_->set(master, kVolume, {0, 0}), MMSYSERR_NOERROR);
     QCOMPARE(card_->state->get("Master Playback Volume"), (Raw{0, 0}));
+    QCOMPARE(changed.count(), 0);  // the card was read again, its tree did not change
 }
 
 void TestAlsaEvents::cardWhoseEventsFailIsGone() {
