@@ -32,7 +32,9 @@
 //     first exclusive group;
 //   - else independent capture switches become a multiple-choice MIXER.
 // One source line per item, in item order, so a connection index is its
-// item index. A source line's level is its element's own capture volume, or
+// item index. A MUX write chooses its first set item; with none set the card
+// keeps recording what it did (the program clears every item before it sets
+// one, and a card always records something). A source line's level is its element's own capture volume, or
 // the volume of "<name> Boost" (HDA's input gains), or else a disabled
 // VOLUME that reads 0 and refuses writes: the program gives a recording
 // strip its select button only when the line has a control of its own, and
