@@ -53,6 +53,7 @@
 
 #include "platform/alsa/alsa_mapping.h"
 
+#include "platform/alsa/element_facts.h"
 #include "platform/alsa/element_names.h"
 #include "platform/alsa/level_scale.h"
 
@@ -69,57 +70,11 @@ constexpr DWORD kTargetWaveOut = 1;
 constexpr DWORD kTargetWaveIn = 2;
 constexpr std::array<std::string_view, 5> kMasterNames{"Master", "Speaker", "Front", "Headphone", "PCM"};
 
-// What the mapping needs to know of one simple element.
-struct Elem {
-    snd_mixer_elem_t* handle = nullptr;
-    std::string name;
-    unsigned index = 0;
-    std::string label;
-    bool active = true;
-    bool pvol = false, pvolJoined = false, pmono = false;
-    bool psw = false, pswJoined = false;
-    bool cvol = false, cvolJoined = false, cmono = false;
-    bool csw = false, cswJoined = false, cswExclusive = false;
-    int cgroup = -1;
-    bool commonVol = false, commonSw = false;
-    bool enumerated = false, enumCapture = false;
-    bool used = false;  // already shown by some line
-
-    std::string key() const { return name + ',' + std::to_string(index); }
-};
-
-Elem describe(snd_mixer_elem_t* e) {
-    Elem d;
-    d.handle = e;
-    d.name = snd_mixer_selem_get_name(e);
-    d.index = snd_mixer_selem_get_index(e);
-    d.label = elementLabel(d.name, d.index);
-    d.active = snd_mixer_selem_is_active(e) != 0;
-    d.pvol = snd_mixer_selem_has_playback_volume(e) != 0;
-    d.pvolJoined = snd_mixer_selem_has_playback_volume_joined(e) != 0;
-    d.pmono = snd_mixer_selem_is_playback_mono(e) != 0;
-    d.psw = snd_mixer_selem_has_playback_switch(e) != 0;
-    d.pswJoined = snd_mixer_selem_has_playback_switch_joined(e) != 0;
-    d.cvol = snd_mixer_selem_has_capture_volume(e) != 0;
-    d.cvolJoined = snd_mixer_selem_has_capture_volume_joined(e) != 0;
-    d.cmono = snd_mixer_selem_is_capture_mono(e) != 0;
-    d.csw = snd_mixer_selem_has_capture_switch(e) != 0;
-    d.cswJoined = snd_mixer_selem_has_capture_switch_joined(e) != 0;
-    d.cswExclusive = d.csw && snd_mixer_selem_has_capture_switch_exclusive(e) != 0;
-    d.cgroup = d.cswExclusive ? snd_mixer_selem_get_capture_group(e) : -1;
-    d.commonVol = snd_mixer_selem_has_common_volume(e) != 0;
-    d.commonSw = snd_mixer_selem_has_common_switch(e) != 0;
-    d.enumerated = snd_mixer_selem_is_enumerated(e) != 0;
-    d.enumCapture = d.enumerated && snd_mixer_selem_is_enum_capture(e) != 0;
-    return d;
-}
-
-bool isOnOffOnly(const Elem& e) { return e.psw && !e.pvol && !e.cvol && !e.enumerated && (!e.csw || e.commonSw); }
-bool isCaptureMain(const Elem& e) { return e.name == "Capture"; }
+bool isCaptureMain(const ElementFacts& e) { return e.name == "Capture"; }
 
 class Builder {
 public:
-    Builder(std::vector<Elem>& elems, const CardIdentity& card, IdRegistry& ids, AlsaMapping& out)
+    Builder(std::vector<ElementFacts>& elems, const CardIdentity& card, IdRegistry& ids, AlsaMapping& out)
         : elems_(elems), ids_(ids), out_(out) {
         MIXERCAPS& caps = out_.model.caps;
         caps.wMid = kUnmappedId;
@@ -139,7 +94,7 @@ public:
     }
 
 private:
-    Elem* find(std::string_view name, unsigned index = 0) {
+    ElementFacts* find(std::string_view name, unsigned index = 0) {
         for (auto& e : elems_)
             if (e.name == name && e.index == index) return &e;
         return nullptr;
@@ -189,9 +144,9 @@ private:
         return line.info.cChannels == 1 || mono || joined ? 1 : 2;
     }
 
-    static ElemSide volumeSide(const Elem& e) { return e.pvol ? ElemSide::Playback : ElemSide::Capture; }
+    static ElemSide volumeSide(const ElementFacts& e) { return e.pvol ? ElemSide::Playback : ElemSide::Capture; }
 
-    void addLevel(DriverLine& line, const std::string& key, DWORD type, const std::string& name, const Elem& e,
+    void addLevel(DriverLine& line, const std::string& key, DWORD type, const std::string& name, const ElementFacts& e,
                   ElemSide side) {
         ControlBinding b;
         b.kind = ControlBinding::Kind::Level;
@@ -206,7 +161,7 @@ private:
         addControl(line, key, type, name, std::move(b), e.active);
     }
 
-    void addSwitch(DriverLine& line, const std::string& key, DWORD type, const std::string& name, const Elem& e,
+    void addSwitch(DriverLine& line, const std::string& key, DWORD type, const std::string& name, const ElementFacts& e,
                    ElemSide side, bool invert) {
         ControlBinding b;
         b.kind = ControlBinding::Kind::Switch;
@@ -218,24 +173,22 @@ private:
         addControl(line, key, type, name, std::move(b), e.active);
     }
 
-    static std::string lineKey(const DriverLine& line) { return "line" + std::to_string(line.info.dwLineID); }
-
     void buildSpeakers() {
-        Elem* master = nullptr;
+        ElementFacts* master = nullptr;
         for (auto name : kMasterNames) {
-            Elem* e = find(name);
+            ElementFacts* e = find(name);
             if (e && e->pvol && !e->commonVol) {
                 master = e;
                 break;
             }
         }
-        Elem* bass = find("Bass");
-        Elem* treble = find("Treble");
-        for (Elem* e : {master, bass, treble})
+        ElementFacts* bass = find("Bass");
+        ElementFacts* treble = find("Treble");
+        for (ElementFacts* e : {master, bass, treble})
             if (e) e->used = true;
 
         // Playback sources, with the on/off elements named after them.
-        std::vector<std::pair<Elem*, DriverLine>> sources;
+        std::vector<std::pair<ElementFacts*, DriverLine>> sources;
         for (auto& e : elems_) {
             if (e.used || !e.pvol || isCaptureMain(e) || boostsUsedByWaveIn(e)) continue;
             e.used = true;
@@ -248,7 +201,7 @@ private:
                           true);
             sources.emplace_back(&e, std::move(line));
         }
-        std::vector<Elem*> loneSwitches;
+        std::vector<ElementFacts*> loneSwitches;
         for (auto& e : elems_) {
             if (e.used || !isOnOffOnly(e)) continue;
             e.used = true;
@@ -286,7 +239,7 @@ private:
         if (treble && (treble->pvol || treble->cvol))
             addLevel(dest.line, key + "/treble", MIXERCONTROL_CONTROLTYPE_TREBLE, "Treble", *treble,
                      volumeSide(*treble));
-        for (Elem* e : loneSwitches)
+        for (ElementFacts* e : loneSwitches)
             addSwitch(dest.line, key + "/switch:" + e->key(), switchTypeForName(e->name), e->label, *e,
                       ElemSide::Playback, false);
         for (auto& s : sources) dest.sources.push_back(std::move(s.second));
@@ -297,8 +250,8 @@ private:
     // first exclusive switch group, else every independent capture switch.
     struct CaptureList {
         bool singleChoice = false;
-        Elem* enumElem = nullptr;
-        std::vector<Elem*> switches;
+        ElementFacts* enumElem = nullptr;
+        std::vector<ElementFacts*> switches;
         std::vector<std::string> names;  // item names
     };
 
@@ -316,7 +269,7 @@ private:
             }
             return list.names.empty() ? std::nullopt : std::optional(list);
         }
-        auto recordable = [](const Elem& e) { return e.csw && !e.commonSw && !isCaptureMain(e); };
+        auto recordable = [](const ElementFacts& e) { return e.csw && !e.commonSw && !isCaptureMain(e); };
         int group = -1;
         for (auto& e : elems_) {
             if (!recordable(e) || !e.cswExclusive) continue;
@@ -327,20 +280,20 @@ private:
         if (list.switches.empty())
             for (auto& e : elems_)
                 if (recordable(e) && !e.cswExclusive) list.switches.push_back(&e);
-        for (Elem* e : list.switches) list.names.push_back(e->label);
+        for (ElementFacts* e : list.switches) list.names.push_back(e->label);
         return list.switches.empty() ? std::nullopt : std::optional(list);
     }
 
     // The element that gives a record source its level, if any.
-    Elem* recordLevel(const std::string& name, unsigned index) {
-        if (Elem* own = find(name, index); own && own->cvol && !own->commonVol) return own;
-        if (Elem* boost = find(name + " Boost", index); boost && (boost->cvol || boost->pvol)) return boost;
+    ElementFacts* recordLevel(const std::string& name, unsigned index) {
+        if (ElementFacts* own = find(name, index); own && own->cvol && !own->commonVol) return own;
+        if (ElementFacts* boost = find(name + " Boost", index); boost && (boost->cvol || boost->pvol)) return boost;
         return nullptr;
     }
 
     // HDA's "<input> Boost" gains belong to the record source of that input,
     // not to the playback side.
-    bool boostsUsedByWaveIn(const Elem& e) {
+    bool boostsUsedByWaveIn(const ElementFacts& e) {
         if (!e.name.ends_with(" Boost")) return false;
         const std::string input = e.name.substr(0, e.name.size() - 6);
         auto list = captureListCache();
@@ -357,7 +310,7 @@ private:
     }
 
     void buildWaveIn() {
-        Elem* capture = find("Capture");
+        ElementFacts* capture = find("Capture");
         if (capture && !capture->cvol && !capture->csw) capture = nullptr;
         const auto& list = captureListCache();
         if (!capture && !list) return;
@@ -379,10 +332,10 @@ private:
 
         for (std::size_t i = 0; i < list->names.size(); ++i) {
             const std::string& name = list->names[i];
-            const Elem* item = list->enumElem ? nullptr : list->switches[i];
+            const ElementFacts* item = list->enumElem ? nullptr : list->switches[i];
             const std::string itemKey = item ? item->key() : name + ",0";
             const std::string lineKey = "rec:" + itemKey;
-            Elem* level = item ? recordLevel(item->name, item->index) : recordLevel(name, 0);
+            ElementFacts* level = item ? recordLevel(item->name, item->index) : recordLevel(name, 0);
             DriverLine line =
                 newLine(lineKey, sourceTypeForName(item ? item->name : name), name, level && !level->cmono ? 2 : 1, 0);
             if (level) {
@@ -410,7 +363,7 @@ private:
         } else {
             b.kind = ControlBinding::Kind::SwitchList;
             b.singleChoice = list->singleChoice;
-            for (Elem* e : list->switches) b.items.push_back(e->handle);
+            for (ElementFacts* e : list->switches) b.items.push_back(e->handle);
             listName = list->singleChoice ? "Capture Source" : "Capture Switches";
         }
         const DWORD type = list->singleChoice ? MIXERCONTROL_CONTROLTYPE_MUX : MIXERCONTROL_CONTROLTYPE_MIXER;
@@ -421,7 +374,7 @@ private:
         out_.model.destinations.push_back(std::move(dest));
     }
 
-    std::vector<Elem>& elems_;
+    std::vector<ElementFacts>& elems_;
     IdRegistry& ids_;
     AlsaMapping& out_;
     std::optional<CaptureList> captureList_;
@@ -431,8 +384,9 @@ private:
 }  // namespace
 
 AlsaMapping buildMapping(snd_mixer_t* mixer, const CardIdentity& card, IdRegistry& ids) {
-    std::vector<Elem> elems;
-    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e; e = snd_mixer_elem_next(e)) elems.push_back(describe(e));
+    std::vector<ElementFacts> elems;
+    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e; e = snd_mixer_elem_next(e))
+        elems.push_back(describeElement(e));
     AlsaMapping out;
     Builder(elems, card, ids, out).build();
     return out;
