@@ -14,7 +14,7 @@
 # by every program using them; delete a card's .state file to reset it.
 set -e
 if [ $# -lt 3 ]; then
-    sed -n '4,6p' "$0" >&2
+    sed -n '2,13p' "$0" >&2
     exit 2
 fi
 build=$1
