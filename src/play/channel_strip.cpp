@@ -4,6 +4,7 @@
 #include "play/channel_strip.h"
 
 #include "app/app_context.h"
+#include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "controls/step_button.h"
@@ -158,6 +159,16 @@ void ChannelStrip::BuildFader(Fader& f, Side side, QWidget*) {
     f.minus = make<TStepButton>(panel, isLeft ? n.stepLMinus : n.stepRMinus, QRect(6, 134, 10, 8));
     f.minus->SetGlyph(TStepButton::GlyphKind::Down);
     f.minus->setToolTip(QStringLiteral("Click to set the volume - 1..."));
+}
+
+void ChannelStrip::AttachSteps(AutoRepeat& repeat, int number) {
+    const auto step = [this](TTwoDigitEdit* readout, int direction) {
+        return [this, readout, direction] { stepReadout(readout, direction, context_.state().StepSize); };
+    };
+    repeat.attach(left.plus, 100 * number + 11, step(left.readout, +1));
+    repeat.attach(left.minus, 100 * number + 12, step(left.readout, -1));
+    repeat.attach(right.plus, 100 * number + 21, step(right.readout, +1));
+    repeat.attach(right.minus, 100 * number + 22, step(right.readout, -1));
 }
 
 int ChannelStrip::Dest() const {

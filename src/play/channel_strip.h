@@ -11,6 +11,7 @@
 #include <QObject>
 
 class AppContext;
+class AutoRepeat;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -77,6 +78,10 @@ public:
     void SetRecLineLayout(bool stereo);
     // A mono playback line: no link button, the read-out centred.
     void SetPlayMono();
+
+    // Gives the step buttons to the window's auto-repeat; the strip's codes
+    // are 100 * number + 10 * channel + direction (1 +, 2 -).
+    void AttachSteps(AutoRepeat& repeat, int number);
 
     // Places the strip and its name plate at a layout slot.
     void MoveToSlot(int slot);

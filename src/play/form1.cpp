@@ -2,10 +2,12 @@
 
 #include "app/app_context.h"
 #include "app/splash.h"
+#include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/step_button.h"
 #include "mixer/audio_mixer.h"
 #include "play/channel_strip.h"
+#include "play/tone_control.h"
 #include "play/tone_panel.h"
 #include "play/window_frame.h"
 #include "rec/rec_window.h"
@@ -53,10 +55,19 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
 
     frame = std::make_unique<WindowFrame>(this, 944, 173, "Right-click show the menu, ,Click to hide the play mixer.");
     tone = std::make_unique<TonePanel>(this);
+    repeat = new AutoRepeat(context.state().RepeatCode, context.state().ChangeGuard, 75, this);
+    repeat->timer()->setObjectName(QStringLiteral("Timer4"));
+    treble = std::make_unique<ToneControl>(
+        context, Mixer, ToneControl::Kind::Treble,
+        ToneControl::Widgets{tone->RotaryKnob1, tone->MaskEdit3, tone->treplus, tone->tremoins}, *repeat);
+    bass = std::make_unique<ToneControl>(
+        context, Mixer, ToneControl::Kind::Bass,
+        ToneControl::Widgets{tone->RotaryKnob2, tone->MaskEdit4, tone->basplus, tone->bassmoins}, *repeat);
     tone->lrrl->OnMouseDown = [this](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { lrrlMouseDown(); };
     for (const StripSpec& spec : playStripTable()) {
         auto* strip = new ChannelStrip(this, context, Mixer, spec);
         strips_.push_back(strip);
+        strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
         // Mute: red and lowered while muted; source strips remember the
         // user's choice in the Tag for solo.
         strip->mute->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {

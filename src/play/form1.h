@@ -10,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+class AutoRepeat;
 class ChannelStrip;
+class ToneControl;
 class QComboBox;
 class TAudioMixer;
 struct TonePanel;
@@ -34,6 +36,9 @@ public:
 
     std::unique_ptr<WindowFrame> frame;
     std::unique_ptr<TonePanel> tone;
+    AutoRepeat* repeat;  // the step buttons' auto-repeat (Timer4)
+    std::unique_ptr<ToneControl> treble;
+    std::unique_ptr<ToneControl> bass;
     // cha0, cha2 ... cha12 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
 

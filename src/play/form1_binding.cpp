@@ -12,6 +12,7 @@
 #include "mixer/audio_mixer.h"
 #include "play/channel_strip.h"
 #include "play/form1.h"
+#include "play/tone_control.h"
 #include "play/tone_panel.h"
 #include "play/window_frame.h"
 #include "rec/rec_window.h"
@@ -123,11 +124,8 @@ void TForm1::Button4Click() {
     s.PlayDestIndex = kNoDestination;
     s.RecDestIndex = kNoDestination;
 
-    s.HasTreble = false;
-    s.HasBass = false;
-    tone->Reset();
-    tone->RotaryKnob1->setToolTip(QStringLiteral("No treble edition with that soundcard..."));
-    tone->RotaryKnob2->setToolTip(QStringLiteral("No bass edition with that soundcard..."));
+    treble->reset();
+    bass->reset();
 
     context().trace(QStringLiteral("button4 avant Mixer.Destinations.Count-1"));
     if (TMixerDestinations* list = Mixer->Destinations()) {
@@ -214,6 +212,8 @@ void TForm1::Button4Click() {
         for (int c = 0; c < sourceCount(&bindMixer, s.PlayDestIndex) && c < 12; ++c)
             BindLine(bindMixer, s.PlayDestIndex, c);
     }
+    if (!s.HasTreble) treble->markAbsent();
+    if (!s.HasBass) bass->markAbsent();
     if (recLine) {
         s.BindDestIndex = s.RecDestIndex;
         context().trace(QStringLiteral("button4 aor = %1").arg(s.BindDestIndex));
@@ -245,22 +245,8 @@ void TForm1::BindLine(TAudioMixer& mixer, int D, int C) {
         const DWORD type = c.dwControlType;
         const QString name = QString::fromLocal8Bit(c.szName).trimmed();
         if (play) {
-            if (C == -1 && type == MIXERCONTROL_CONTROLTYPE_BASS) {
-                tone->RotaryKnob2->SetTag(i);
-                s.HasBass = true;
-                for (QWidget* w : std::initializer_list<QWidget*>{tone->basplus, tone->bassmoins, tone->MaskEdit4,
-                                                                  tone->RotaryKnob2})
-                    w->setEnabled(true);
-                tone->RotaryKnob2->setToolTip(QStringLiteral("Turn the knob to ajust the bass volume..."));
-            }
-            if (C == -1 && type == MIXERCONTROL_CONTROLTYPE_TREBLE) {
-                tone->RotaryKnob1->SetTag(i);
-                s.HasTreble = true;
-                for (QWidget* w : std::initializer_list<QWidget*>{tone->treplus, tone->tremoins, tone->MaskEdit3,
-                                                                  tone->RotaryKnob1})
-                    w->setEnabled(true);
-                tone->RotaryKnob1->setToolTip(QStringLiteral("Turn the knob to ajust the treble volume..."));
-            }
+            if (C == -1 && type == MIXERCONTROL_CONTROLTYPE_BASS) bass->bind(i);
+            if (C == -1 && type == MIXERCONTROL_CONTROLTYPE_TREBLE) treble->bind(i);
             if (!bound) continue;
             if (type == MIXERCONTROL_CONTROLTYPE_MUTE) {
                 strip->mute->SetTag(i);

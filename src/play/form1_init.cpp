@@ -10,6 +10,7 @@
 #include "mixer/audio_mixer.h"
 #include "play/channel_strip.h"
 #include "play/form1.h"
+#include "play/tone_control.h"
 #include "play/tone_panel.h"
 #include "play/window_frame.h"
 #include "rec/rec_window.h"
@@ -166,10 +167,9 @@ void TForm1::Button5Click() {
     SharedState& s = context().state();
     s.ChangeGuard = 1;
     Mixer->SetMixerId(s.MixerIndex);
-    if (s.HasTreble)
-        tone->RotaryKnob1->SetPosition(Mixer->GetControlValue(s.PlayDestIndex, -1, tone->RotaryKnob1->Tag()));
-    if (s.HasBass)
-        tone->RotaryKnob2->SetPosition(Mixer->GetControlValue(s.PlayDestIndex, -1, tone->RotaryKnob2->Tag()));
+    treble->refresh();
+    bass->refresh();
+    s.ChangeGuard = 1;  // the knobs' own writes let go of it
     context().trace(QStringLiteral("button5 debut getc1"));
     for (std::size_t k = 0; k < strips_.size(); ++k) {
         if (k > 0) context().trace(QStringLiteral("getc%1").arg(k + 1));

@@ -74,14 +74,8 @@ TonePanel::TonePanel(QWidget* window) {
     QFont lf = lrrl->font();
     lf.setPixelSize(9);
     lrrl->setFont(lf);
-    Reset();
-}
-
-void TonePanel::Reset() {
     for (QWidget* w : std::initializer_list<QWidget*>{treplus, tremoins, basplus, bassmoins, MaskEdit3, MaskEdit4})
         w->setEnabled(false);
     MaskEdit3->setText(QStringLiteral("50"));
     MaskEdit4->setText(QStringLiteral("50"));
-    RotaryKnob1->SetPosition(32767);
-    RotaryKnob2->SetPosition(32767);
 }

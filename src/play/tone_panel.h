@@ -25,8 +25,6 @@ struct TonePanel {
     TStepButton* bassmoins;
     TPanel* lrrl;
 
+    // Knobs in the middle, read-outs at "50", read-outs and steps disabled.
     explicit TonePanel(QWidget* window);
-    // Both knobs inert: read-outs and step buttons disabled, "50" shown,
-    // knobs in the middle.
-    void Reset();
 };

@@ -1,6 +1,7 @@
 #include "rec/rec_window.h"
 
 #include "app/app_context.h"
+#include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "mixer/audio_mixer.h"
@@ -42,10 +43,13 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
     Mixer = new TAudioMixer(context.service(), this);
     Mixer->setObjectName(QStringLiteral("Mixer"));
 
+    repeat = new AutoRepeat(context.state().RepeatCode, context.state().ChangeGuard, 100, this);
+    repeat->timer()->setObjectName(QStringLiteral("Timer4"));
     frame = std::make_unique<WindowFrame>(this, 728, 175, "Right-click show the menu, ,Click to hide the rec mixer.");
     for (const StripSpec& spec : recStripTable()) {
         auto* strip = new ChannelStrip(this, context, Mixer, spec);
         strips_.push_back(strip);
+        strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
         if (spec.conn == -1)
             strip->mute->OnMouseDown = [strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
                 strip->ToggleSwitch(strip->mute, kRed);
@@ -67,9 +71,6 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
         card[i]->setObjectName(QStringLiteral("card%1").arg(i + 1));
     }
 
-    Timer4 = new QTimer(this);
-    Timer4->setObjectName(QStringLiteral("Timer4"));
-    Timer4->setInterval(100);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

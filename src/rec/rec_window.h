@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class AutoRepeat;
 class ChannelStrip;
 class QAction;
 class QMenu;
@@ -28,7 +29,7 @@ public:
     TPicture* poisson;  // stands in for the master fader of a destination without level
     QMenu* PopupMenu;
     std::array<QAction*, 5> card{};  // card1 ... card5: the sound-card choice
-    QTimer* Timer4;                   // auto-repeat of the step buttons
+    AutoRepeat* repeat;               // auto-repeat of the step buttons (Timer4)
 
     // cha0, cha2 ... cha10 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }

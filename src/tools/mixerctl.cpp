@@ -195,7 +195,7 @@ int getOrSet(MixerService& service, int device, const QStringList& args, bool se
 // Prints every notification of every device until the process is stopped.
 class Watcher : public QObject {
 public:
-    Watcher(MixerService& service, QTextStream& out) : service_(service), out_(out) {
+    Watcher(MixerService& service, QTextStream& out) : QObject(&service), service_(service), out_(out) {
         const UINT n = service.mixerGetNumDevs();
         for (UINT i = 0; i < n; ++i) {
             HMIXER h = 0;
@@ -271,8 +271,7 @@ int runMixerCtl(MixerService& service, const QStringList& argsIn, QTextStream& o
         if (UINT(device) >= service.mixerGetNumDevs()) return fail(err, QStringLiteral("no mixer device %1").arg(device));
         status = getOrSet(service, device, args, command == QLatin1String("set"), out, err);
     } else if (command == QLatin1String("watch")) {
-        auto* watcher = new Watcher(service, out);  // lives until the process ends, owned by the service
-        watcher->setParent(&service);
+        auto* watcher = new Watcher(service, out);  // owned by the service, lives until the process ends
         if (!watcher->watching()) return fail(err, QStringLiteral("no mixer device to watch"));
         out << "watching " << service.mixerGetNumDevs() << " device(s); interrupt to stop\n";
         out.flush();

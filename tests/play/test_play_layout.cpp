@@ -150,7 +150,10 @@ private slots:
         QVERIFY(w.ctx.state().HasBass && w.ctx.state().HasTreble);
         QCOMPARE(w.f1->tone->RotaryKnob2->Tag(), 2);
         QCOMPARE(w.f1->tone->RotaryKnob1->Tag(), 3);
-        QCOMPARE(w.f1->tone->RotaryKnob2->Position(), 30000);  // read at start
+        // Read at start and written back at the read-out's resolution.
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit4")->text(), QStringLiteral("45"));
+        QCOMPARE(w.f1->tone->RotaryKnob2->Position(), 29475);
+        QCOMPARE(w.values(0, -1, 2), std::vector<DWORD>{29475});
         QVERIFY(w.play("basplus")->isEnabled());
         QCOMPARE(w.play("RotaryKnob2")->toolTip(), QStringLiteral("Turn the knob to ajust the bass volume..."));
     }

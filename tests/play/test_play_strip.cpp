@@ -4,6 +4,8 @@
 
 #include "play/mixer_windows.h"
 
+#include "controls/step_button.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -182,6 +184,27 @@ private slots:
         QCOMPARE(w.values(0, 0, 0), pair(50 * 655, 50 * 655));
         QVERIFY(right->isHidden() && w.play("pcursr2")->isHidden());
         QCOMPARE(w.play("pcursl2")->x(), 9);
+    }
+
+    void stepButtons() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* plus = w.play<TStepButton>("SpeedButton1");  // strip 2, left +
+        QTest::mousePress(plus, Qt::LeftButton);
+        QCOMPARE(w.ctx.state().RepeatCode, 211);
+        QCOMPARE(w.ctx.state().ChangeGuard, 1);
+        QTest::mouseRelease(plus, Qt::LeftButton);
+        QCOMPARE(w.ctx.state().RepeatCode, 0);
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("62"));
+        QCOMPARE(w.values(0, 0, 0), pair(62 * 655, 62 * 655));
+        click(w.play("lr3"));  // separate: the right "-" shows
+        auto* minus = w.play<TStepButton>("SpeedButton56");
+        QVERIFY(!minus->isHidden());
+        QTest::mousePress(minus, Qt::LeftButton);
+        QCOMPARE(w.ctx.state().RepeatCode, 322);
+        QTest::mouseRelease(minus, Qt::LeftButton);
+        QCOMPARE(w.values(0, 1, 0), pair(45 * 655, 44 * 655));
     }
 
     void masterLinkLayout() {

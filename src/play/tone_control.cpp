@@ -1,0 +1,86 @@
+#include "play/tone_control.h"
+
+#include "app/app_context.h"
+#include "controls/auto_repeat.h"
+#include "controls/rotary_knob.h"
+#include "controls/step_button.h"
+#include "controls/two_digit_edit.h"
+#include "mixer/audio_mixer.h"
+#include "mixer/levels.h"
+
+namespace {
+constexpr int kMiddle = 32767;
+}
+
+ToneControl::ToneControl(AppContext& context, TAudioMixer* mixer, Kind kind, Widgets widgets, AutoRepeat& repeat)
+    : context_(context), mixer_(mixer), kind_(kind), w_(widgets) {
+    w_.knob->OnChange = [this](TRangeControl*) { knobChanged(); };
+    w_.readout->OnChange = [this](TTwoDigitEdit*) { readoutChanged(); };
+    const int base = kind_ == Kind::Treble ? 10 : 20;
+    const auto step = [this](int direction) {
+        return [this, direction] { stepReadout(w_.readout, direction, context_.state().StepSize); };
+    };
+    repeat.attach(w_.plus, base + 1, step(+1));
+    repeat.attach(w_.minus, base + 2, step(-1));
+}
+
+bool& ToneControl::flag() const {
+    return kind_ == Kind::Treble ? context_.state().HasTreble : context_.state().HasBass;
+}
+
+bool ToneControl::present() const { return flag(); }
+
+void ToneControl::reset() {
+    flag() = false;
+    w_.plus->setEnabled(false);
+    w_.minus->setEnabled(false);
+    w_.readout->setEnabled(false);
+    w_.readout->setText(QStringLiteral("50"));
+    w_.knob->SetPosition(kMiddle);
+}
+
+void ToneControl::bind(int controlIndex) {
+    w_.knob->SetTag(controlIndex);
+    flag() = true;
+    w_.knob->setEnabled(true);
+    w_.readout->setEnabled(true);
+    w_.plus->setEnabled(true);
+    w_.minus->setEnabled(true);
+    w_.knob->setToolTip(kind_ == Kind::Treble ? QStringLiteral("Turn the knob to ajust the treble volume...")
+                                              : QStringLiteral("Turn the knob to ajust the bass volume..."));
+}
+
+void ToneControl::markAbsent() {
+    w_.knob->setToolTip(kind_ == Kind::Treble ? QStringLiteral("No treble edition with that soundcard...")
+                                              : QStringLiteral("No bass edition with that soundcard..."));
+}
+
+void ToneControl::refresh() {
+    if (!flag()) return;
+    w_.knob->SetPosition(mixer_->GetControlValue(context_.state().PlayDestIndex, -1, w_.knob->Tag()));
+}
+
+void ToneControl::knobChanged() {
+    SharedState& s = context_.state();
+    s.ChangeGuard = 1;
+    if (!flag()) {
+        w_.knob->SetPosition(kMiddle);  // springs back; the change this raises stops here
+        s.ChangeGuard = 0;
+        return;
+    }
+    mixer_->SetControlValue(s.PlayDestIndex, -1, w_.knob->Tag(), w_.knob->Position());
+    w_.readout->setText(QString::number(readoutFromLevel(w_.knob->Position())));
+    s.ChangeGuard = 0;
+}
+
+void ToneControl::readoutChanged() {
+    if (!flag()) return;
+    if (w_.readout->text().trimmed().isEmpty() || w_.readout->Value() < 1) w_.readout->setText(QStringLiteral("0"));
+    const int value = w_.readout->Value();
+    if (value >= kReadoutMax) {
+        w_.readout->setText(QStringLiteral("99"));
+        w_.knob->SetPosition(kLevelMax);
+    } else {
+        w_.knob->SetPosition(value * kLevelPerReadout);
+    }
+}

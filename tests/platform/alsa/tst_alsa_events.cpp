@@ -1,0 +1,317 @@
+// Changes that reach the program through the event loop: from the
+// hardware, from another program (another ALSA handle, amixer), and
+// changes of the card itself (elements added or removed, the card gone or
+// failing).
+
+#include "mixer/audio_mixer.h"
+#include "platform/alsa/alsa_driver.h"
+#include "test_cards.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace testcard;
+using Values = std::vector<DWORD>;
+using Raw = std::vector<long>;
+
+namespace {
+
+constexpr DWORD kVolume = MIXERCONTROL_CONTROLTYPE_VOLUME;
+constexpr DWORD kMute = MIXERCONTROL_CONTROLTYPE_MUTE;
+constexpr DWORD kMux = MIXERCONTROL_CONTROLTYPE_MUX;
+constexpr int kTimeout = 10000;
+
+// Runs amixer on a test card; its output, or a null string when it failed.
+QString amixer(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("amixer"), QStringList{QStringLiteral("-D"), deviceName("ac97")} + args);
+    if (!p.waitForFinished(kTimeout) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        qWarning("amixer %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
+        return {};
+    }
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+class TestAlsaEvents : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void hardwareChangeNotifiesTheControlsItChanged();
+    void recordSourceChangeNotifiesTheList();
+    void everyHandleOnTheCardIsNotified();
+    void ownWriteIsNotifiedOnceBySomeoneElse();
+    void writeByOneProgramReachesAnother();
+    void amixerSeesOurWrites();
+    void ourHandlesSeeAmixerWrites();
+    void addedElementRebuildsTheModel();
+    void removedElementRebuildsTheModel();
+    void inactiveElementDisablesItsControls();
+    void cardWhoseStateDisappearsIsGone();
+    void failingCardRefusesWrites();
+    void cardWhoseEventsFailIsGone();
+
+private:
+    std::unique_ptr<TestCards> cards_;
+    std::unique_ptr<OpenCard> card_;
+};
+
+void TestAlsaEvents::init() {
+    cards_ = std::make_unique<TestCards>();
+    QVERIFY(cards_->isValid());
+    card_ = std::make_unique<OpenCard>();
+    QVERIFY(card_->open(*cards_, "ac97"));
+}
+
+void TestAlsaEvents::cleanup() {
+    card_.reset();
+    cards_.reset();
+}
+
+void TestAlsaEvents::hardwareChangeNotifiesTheControlsItChanged() {
+    const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
+    QVERIFY(card_->state->set("PCM Playback Volume", {3, 4}));
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolume)), 1, kTimeout);
+    QCOMPARE(card_->notes.notes.front().handle, card_->handle);
+    // The mute of the same element did not change: no word about it.
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kMute)), 0);
+    QCOMPARE(card_->get(pcm, kVolume), (Values{6342, 8456}));  // 3 and 4 of 31
+
+    QVERIFY(card_->state->set("Master Playback Switch", {0}));
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kMute)), 1,
+                              kTimeout);
+    QCOMPARE(card_->get(card_->play().line, kMute), Values{1});
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kVolume)), 0);
+}
+
+void TestAlsaEvents::recordSourceChangeNotifiesTheList() {
+    const DWORD mux = card_->id(card_->rec().line, kMux);
+    QVERIFY(card_->state->set("Capture Source", {7, 7}));  // Phone
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, mux), 1, kTimeout);
+    QCOMPARE(card_->get(card_->rec().line, kMux), (Values{0, 0, 0, 0, 1, 0, 0, 0}));
+    // Only the list changed; the source lines' own controls did not.
+    for (const auto& n : card_->notes.notes) QCOMPARE(n.id, mux);
+}
+
+void TestAlsaEvents::everyHandleOnTheCardIsNotified() {
+    NotifyRecorder second;
+    HMIXER other = 0;
+    QCOMPARE(card_->service->mixerOpen(&other, 0, &second, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
+    const DWORD id = card_->id(card_->rec().line, kVolume);
+    QVERIFY(card_->state->set("Capture Volume", {1, 2}));
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, id), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(second.count(MM_MIXM_CONTROL_CHANGE, id), 1, kTimeout);
+    QCOMPARE(second.notes.front().handle, other);
+}
+
+// The service tells every handle about a write; the driver must not echo it.
+void TestAlsaEvents::ownWriteIsNotifiedOnceBySomeoneElse() {
+    const DriverLine& master = card_->play().line;
+    const DriverLine& rec = card_->rec().line;
+    QCOMPARE(card_->set(master, kVolume, {1000, 2000}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(rec, kMux, {0, 1, 0, 0, 0, 0, 0, 0}), MMSYSERR_NOERROR);  // switches Mic off, CD on
+    // A change from outside afterwards marks the point by which any echo
+    // of the writes would have arrived.
+    const DWORD marker = card_->id(*sourceNamed(card_->play(), "Line"), kVolume);
+    QVERIFY(card_->state->set("Line Playback Volume", {30}));
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, marker), 1, kTimeout);
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(master, kVolume)), 1);
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(rec, kMux)), 1);
+    QCOMPARE(card_->notes.notes.size(), std::size_t(3));
+}
+
+void TestAlsaEvents::writeByOneProgramReachesAnother() {
+    OpenCard other;  // its own driver and ALSA handle, as another program has
+    QVERIFY(other.open(*cards_, "ac97"));
+    const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
+    QCOMPARE(card_->set(pcm, kVolume, {65535, 0}), MMSYSERR_NOERROR);
+    const DriverLine& otherPcm = *sourceNamed(other.play(), "PCM");
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(otherPcm, kVolume)), 1, kTimeout);
+    QCOMPARE(other.id(otherPcm, kVolume), card_->id(pcm, kVolume));  // same card, same ids
+    QCOMPARE(other.get(otherPcm, kVolume), (Values{65535, 0}));
+
+    QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 1, 0, 0}), MMSYSERR_NOERROR);  // Aux
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1, kTimeout);
+    QCOMPARE(other.get(other.rec().line, kMux), (Values{0, 0, 0, 0, 0, 1, 0, 0}));
+}
+
+void TestAlsaEvents::amixerSeesOurWrites() {
+    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty())
+        QSKIP("amixer (alsa-utils) is not installed");
+    QCOMPARE(card_->set(card_->play().line, kVolume, {65535, 0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(card_->play().line, kMute, {1}), MMSYSERR_NOERROR);
+    const QString master = amixer({QStringLiteral("sget"), QStringLiteral("Master")});
+    QVERIFY2(master.contains(QStringLiteral("Front Left: Playback 31 [100%] [off]")), qPrintable(master));
+    QVERIFY2(master.contains(QStringLiteral("Front Right: Playback 0 [0%] [off]")), qPrintable(master));
+
+    QCOMPARE(card_->set(card_->rec().line, kMux, {0, 1, 0, 0, 0, 0, 0, 0}), MMSYSERR_NOERROR);
+    const QString cd = amixer({QStringLiteral("sget"), QStringLiteral("CD")});
+    QVERIFY2(cd.contains(QStringLiteral("Front Left: Playback 16 [52%] [off] Capture [on]")), qPrintable(cd));
+    const QString mic = amixer({QStringLiteral("sget"), QStringLiteral("Mic")});
+    QVERIFY2(mic.contains(QStringLiteral("Front Left: Capture [off]")), qPrintable(mic));
+}
+
+void TestAlsaEvents::ourHandlesSeeAmixerWrites() {
+    if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty())
+        QSKIP("amixer (alsa-utils) is not installed");
+    const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
+    QVERIFY(!amixer({QStringLiteral("sset"), QStringLiteral("PCM"), QStringLiteral("10,20")}).isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(card_->get(pcm, kVolume) == (Values{21140, 42281}), kTimeout);
+    QVERIFY(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolume)) >= 1);
+
+    QVERIFY(!amixer({QStringLiteral("sset"), QStringLiteral("Line"), QStringLiteral("cap")}).isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->rec().line, kMux)), 1,
+                              kTimeout);
+    QCOMPARE(card_->get(card_->rec().line, kMux), (Values{1, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+void TestAlsaEvents::addedElementRebuildsTheModel() {
+    QSignalSpy rebuilt(&card_->driver(), &MixerDriver::devicesChanged);
+    const DWORD pcmVolume = card_->id(*sourceNamed(card_->play(), "PCM"), kVolume);
+    const DWORD speakersLine = card_->play().line.info.dwLineID;
+    QVERIFY(sourceNamed(card_->rec(), "Aux"));
+    QVERIFY(!sourceNamed(card_->play(), "Aux"));
+
+    // Something plugged into the Aux input: its playback elements appear.
+    QVERIFY(card_->state->setPresent("Aux Playback Volume", true));
+    QVERIFY(card_->state->setPresent("Aux Playback Switch", true));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        sourceNamed(card_->play(), "Aux") && sourceNamed(card_->play(), "Aux")->controls.size() == 2, kTimeout);
+    QVERIFY(rebuilt.count() >= 1);
+    QVERIFY(card_->notes.count(MM_MIXM_LINE_CHANGE, speakersLine) >= 1);
+    const DriverLine& aux = *sourceNamed(card_->play(), "Aux");
+    QCOMPARE(aux.info.dwComponentType, MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY);
+    QCOMPARE(card_->get(aux, kVolume), (Values{10570, 10570}));  // 5 of 31
+    // What was there keeps its ids, and handles keep working.
+    QCOMPARE(card_->id(*sourceNamed(card_->play(), "PCM"), kVolume), pcmVolume);
+    QCOMPARE(card_->play().line.info.dwLineID, speakersLine);
+    QCOMPARE(card_->set(aux, kVolume, {65535, 65535}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->state->get("Aux Playback Volume"), (Raw{31, 31}));
+    QVERIFY(sourceNamed(card_->rec(), "Aux"));
+}
+
+void TestAlsaEvents::removedElementRebuildsTheModel() {
+    const DriverLine& cd = *sourceNamed(card_->play(), "CD");
+    MIXERCONTROL cdVolume = controlOfType(cd, kVolume)->info;
+    const DWORD cdLineId = cd.info.dwLineID;
+    const DWORD cdChannels = cd.info.cChannels;
+    const DWORD lineVolume = card_->id(*sourceNamed(card_->play(), "Line"), kVolume);
+
+    QVERIFY(card_->state->setPresent("CD Playback Volume", false));
+    QTRY_VERIFY_WITH_TIMEOUT(!sourceNamed(card_->play(), "CD"), kTimeout);
+    QCOMPARE(sourceNames(card_->play()), (QStringList{"PCM", "Line", "Mic"}));
+    QCOMPARE(card_->id(*sourceNamed(card_->play(), "Line"), kVolume), lineVolume);
+    QVERIFY(sourceNamed(card_->rec(), "CD"));  // still a recording input
+
+    // A handle that still holds the old records gets errors, not another control.
+    DWORD values[2] = {1, 1};
+    MIXERCONTROLDETAILS d{sizeof(MIXERCONTROLDETAILS), cdVolume.dwControlID, cdChannels, 0, sizeof(DWORD), values};
+    QCOMPARE(card_->service->mixerGetControlDetailsA(card_->handle, &d, MIXER_GETCONTROLDETAILSF_VALUE),
+             MIXERR_INVALCONTROL);
+    QCOMPARE(card_->service->mixerSetControlDetails(card_->handle, &d, MIXER_SETCONTROLDETAILSF_VALUE),
+             MIXERR_INVALCONTROL);
+    MIXERLINE line{};
+    line.cbStruct = sizeof line;
+    line.dwLineID = cdLineId;
+    QCOMPARE(card_->service->mixerGetLineInfoA(card_->handle, &line, MIXER_GETLINEINFOF_LINEID), MIXERR_INVALLINE);
+}
+
+void TestAlsaEvents::inactiveElementDisablesItsControls() {
+    OpenCard hda;
+    QVERIFY(hda.open(*cards_, "hda"));
+    QSignalSpy rebuilt(&hda.driver(), &MixerDriver::devicesChanged);
+    auto disabled = [&](const char* source, DWORD type) {
+        const DriverLine* line = sourceNamed(hda.play(), source);
+        return line && (controlOfType(*line, type)->info.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) != 0;
+    };
+    const DWORD volumeId = hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume);
+    QVERIFY(!disabled("Headphone", kVolume));
+
+    // The headphones are unplugged: the codec marks their controls unused.
+    QVERIFY(hda.state->setActive("Headphone Playback Volume", false));
+    QVERIFY(hda.state->setActive("Headphone Playback Switch", false));
+    QTRY_VERIFY_WITH_TIMEOUT(disabled("Headphone", kVolume) && disabled("Headphone", kMute), kTimeout);
+    QVERIFY(rebuilt.count() >= 1);
+    QVERIFY(!disabled("Front", kVolume));
+    QCOMPARE(hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume), volumeId);
+
+    QVERIFY(hda.state->setActive("Headphone Playback Volume", true));
+    QVERIFY(hda.state->setActive("Headphone Playback Switch", true));
+    QTRY_VERIFY_WITH_TIMEOUT(!disabled("Headphone", kVolume) && !disabled("Headphone", kMute), kTimeout);
+}
+
+void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
+    TAudioMixer mixer(*card_->service);  // the program's model, open on the card
+    QCOMPARE(mixer.MixerId(), 0);
+    QSignalSpy changed(&card_->driver(), &MixerDriver::devicesChanged);
+    const DriverLine master = card_->play().line;
+
+    QVERIFY(QFile::remove(cards_->statePath("ac97")));  // the card is unplugged
+    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kTimeout);
+    QVERIFY(changed.count() >= 1);
+    QVERIFY(!card_->model());
+    QCOMPARE(card_->service->mixerGetNumDevs(), UINT(0));
+
+    // Open handles answer errors.
+    Values v;
+    QCOMPARE(getValues(*card_->service, card_->handle, master, *controlOfType(master, kVolume), &v),
+             MMSYSERR_INVALHANDLE);
+    QCOMPARE(setValues(*card_->service, card_->handle, master, *controlOfType(master, kVolume), {1, 1}),
+             MMSYSERR_INVALHANDLE);
+    MIXERLINE line{};
+    line.cbStruct = sizeof line;
+    QCOMPARE(card_->service->mixerGetLineInfoA(card_->handle, &line, MIXER_GETLINEINFOF_DESTINATION),
+             MMSYSERR_INVALHANDLE);
+    MIXERCAPS caps{};
+    QCOMPARE(card_->service->mixerGetDevCapsA(0, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+
+    // The program's model keeps its tree and reads nothing from it.
+    int left = 7, right = 7, mute = 7;
+    bool stereo = true, volDisabled = false, muteDisabled = false;
+    QVERIFY(mixer.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+    QCOMPARE(left, -1);
+    QCOMPARE(mute, -1);
+    QVERIFY(volDisabled && muteDisabled && !stereo);
+    QVERIFY(mixer.SetLineLevels(0, 0, 1000, 1000, 0));  // answered, nothing written
+    QCOMPARE(card_->service->mixerClose(card_->handle), MMSYSERR_NOERROR);
+}
+
+void TestAlsaEvents::failingCardRefusesWrites() {
+    const DriverLine& master = card_->play().line;
+    QSignalSpy changed(&card_->driver(), &MixerDriver::devicesChanged);
+    QVERIFY(card_->state->setFaults(0, EBUSY));  // its controls are locked by someone
+    card_->notes.flush();
+    card_->notes.notes.clear();
+    QCOMPARE(card_->set(master, kVolume, {0, 0}), MMSYSERR_ERROR);
+    QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 0, 1, 0}), MMSYSERR_ERROR);
+    card_->notes.flush();
+    QCOMPARE(card_->notes.notes.size(), std::size_t(0));  // nothing changed, nobody told
+    QCOMPARE(card_->state->get("Master Playback Volume"), (Raw{20, 20}));
+    QCOMPARE(card_->state->get("Capture Source"), (Raw{0, 0}));
+    // Reads still give what the card holds, not what it refused.
+    QCOMPARE(card_->get(master, kVolume), (Values{42281, 42281}));
+    QCOMPARE(card_->get(card_->rec().line, kMux), (Values{0, 0, 1, 0, 0, 0, 0, 0}));
+
+    QVERIFY(card_->state->setFaults(0, 0));
+    QCOMPARE(card_->set(master, kVolume, {0, 0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->state->get("Master Playback Volume"), (Raw{0, 0}));
+    QCOMPARE(changed.count(), 0);  // the card was read again, its tree did not change
+}
+
+void TestAlsaEvents::cardWhoseEventsFailIsGone() {
+    QSignalSpy changed(&card_->driver(), &MixerDriver::devicesChanged);
+    QVERIFY(card_->state->setFaults(EIO, EIO));
+    QVERIFY(card_->state->set("PCM Playback Volume", {1}));  // its value can no longer be read
+    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kTimeout);
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!card_->model());
+}
+
+QTEST_GUILESS_MAIN(TestAlsaEvents)
+#include "tst_alsa_events.moc"

@@ -1,0 +1,126 @@
+// Treble and bass: knob and read-out in step with each other and the card.
+
+#include "app/app_context.h"
+#include "controls/auto_repeat.h"
+#include "controls/rotary_knob.h"
+#include "controls/step_button.h"
+#include "controls/two_digit_edit.h"
+#include "mixer/audio_mixer.h"
+#include "platform/mixer_service.h"
+#include "platform/sim/sim_driver.h"
+#include "play/tone_control.h"
+
+#include <QTest>
+
+namespace {
+
+const char* kCard = R"({"devices":[{"name":"Tone","destinations":[{"type":"speakers","name":"Play","controls":[
+    {"type":"volume"},{"type":"treble","uniform":true,"values":1000},{"type":"bass","uniform":true,"values":2000}]}]},
+  {"name":"Flat","destinations":[{"type":"speakers","name":"Play","controls":[{"type":"volume"}]}]}]})";
+
+struct Panel {
+    explicit Panel(int device = 0) {
+        QString error;
+        auto d = SimDriver::fromJson(kCard, &error);
+        driver = d.get();
+        context = std::make_unique<AppContext>(std::move(d));
+        mixer = std::make_unique<TAudioMixer>(context->service());
+        mixer->SetMixerId(device);
+        knob->SetMax(65535);
+        knob->SetPosition(32767);
+        knob->resize(30, 30);
+        readout->setText(QStringLiteral("50"));
+        repeat = std::make_unique<AutoRepeat>(context->state().RepeatCode, context->state().ChangeGuard, 75);
+        tone = std::make_unique<ToneControl>(*context, mixer.get(), ToneControl::Kind::Treble,
+                                             ToneControl::Widgets{knob, readout, plus, minus}, *repeat);
+        tone->reset();
+        context->state().ChangeGuard = 0;
+        context->state().StepSize = 1;
+    }
+    std::vector<DWORD> treble() const { return driver->values(0, 2); }  // control ids follow the description
+    SimDriver* driver = nullptr;
+    std::unique_ptr<AppContext> context;
+    std::unique_ptr<TAudioMixer> mixer;
+    QWidget window;
+    TRotaryKnob* knob = new TRotaryKnob(&window);
+    TTwoDigitEdit* readout = new TTwoDigitEdit(&window);
+    TStepButton* plus = new TStepButton(&window);
+    TStepButton* minus = new TStepButton(&window);
+    std::unique_ptr<AutoRepeat> repeat;
+    std::unique_ptr<ToneControl> tone;
+};
+
+}  // namespace
+
+class TestToneControl : public QObject {
+    Q_OBJECT
+private slots:
+    void knobAndReadoutHoldEachOtherInStep() {
+        Panel p;
+        p.tone->bind(1);
+        const int writes = p.driver->writeCount(0);
+        p.knob->SetPosition(30000);  // shows 45, then moves to 45 x 655 and writes that too
+        QCOMPARE(p.readout->text(), QStringLiteral("45"));
+        QCOMPARE(p.knob->Position(), 29475);
+        QCOMPARE(p.treble(), std::vector<DWORD>{29475});
+        QCOMPARE(p.driver->writeCount(0), writes + 2);
+        p.knob->SetPosition(29900);  // same read-out step: the knob stays
+        QCOMPARE(p.knob->Position(), 29900);
+        QCOMPARE(p.treble(), std::vector<DWORD>{29900});
+        QCOMPARE(p.readout->text(), QStringLiteral("45"));
+        p.knob->SetPosition(65535);
+        QCOMPARE(p.readout->text(), QStringLiteral("99"));
+        QCOMPARE(p.knob->Position(), 65535);
+        QCOMPARE(p.context->state().ChangeGuard, 0);
+    }
+
+    void typedValuesAreBroughtIntoRange() {
+        Panel p;
+        p.tone->bind(1);
+        p.readout->setText(QStringLiteral("99"));
+        QCOMPARE(p.knob->Position(), 65535);
+        QCOMPARE(p.treble(), std::vector<DWORD>{65535});
+        p.readout->setText(QString());
+        QCOMPARE(p.readout->text(), QStringLiteral("0"));
+        QCOMPARE(p.knob->Position(), 0);
+        QCOMPARE(p.treble(), std::vector<DWORD>{0});
+    }
+
+    void stepsAtTheTop() {
+        Panel p;
+        p.tone->bind(1);
+        p.readout->setText(QStringLiteral("98"));
+        p.plus->Click();
+        QCOMPARE(p.readout->text(), QStringLiteral("99"));
+        QCOMPARE(p.knob->Position(), 65535);
+        const int writes = p.driver->writeCount(0);
+        p.plus->Click();
+        QCOMPARE(p.driver->writeCount(0), writes);
+    }
+
+    void withoutTheControlTheKnobSpringsBack() {
+        Panel p(1);
+        p.tone->markAbsent();
+        QVERIFY(!p.readout->isEnabled());
+        QVERIFY(!p.plus->isEnabled());
+        const int writes = p.driver->writeCount(1);
+        p.knob->SetPosition(50000);
+        QCOMPARE(p.knob->Position(), 32767);
+        QCOMPARE(p.driver->writeCount(1), writes);
+        QCOMPARE(p.knob->toolTip(), QStringLiteral("No treble edition with that soundcard..."));
+        QCOMPARE(p.context->state().ChangeGuard, 0);
+    }
+
+    void refreshShowsTheCardsValue() {
+        Panel p;
+        p.tone->bind(1);
+        p.driver->changeExternally(0, 2, {30000});
+        p.tone->refresh();
+        QCOMPARE(p.readout->text(), QStringLiteral("45"));
+        QCOMPARE(p.knob->Position(), 29475);
+        QCOMPARE(p.treble(), std::vector<DWORD>{29475});  // written back, as the knob change does
+    }
+};
+
+QTEST_MAIN(TestToneControl)
+#include "test_tone_control.moc"
