@@ -78,11 +78,10 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
     holder = make<TPanel>(panel, spec.holder, QRect(17, 60, 36, 63));
     holder->SetBevel(TPanel::BevelKind::None);
     holder->SetColor(Qt::black);
-    BuildFader(left, Side::Left, window);
-    BuildFader(right, Side::Right, window);
+    BuildFader(left, Side::Left);
+    BuildFader(right, Side::Right);
     right.readout->setToolTip(QStringLiteral("You can edit the right volume here... "));
 
-    const bool master = spec.kind == StripKind::PlayMaster;
     const bool source = spec.kind == StripKind::PlaySource;
     const QRect linkRect = source ? QRect(42, 126, 20, 13) : QRect(7, 42, 28, 11);
     link = smallPanel(panel, n.link, linkRect, QStringLiteral("L+R"),
@@ -109,7 +108,6 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
         b->OnMouseUp = [this](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             context_.state().ChangeGuard = 0;
         };
-    (void)master;
 
     routineButton(window, n.editL, this, [this] { WriteLeft(); });
     routineButton(window, n.editR, this, [this] { WriteRight(); });
@@ -118,7 +116,7 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
     SetLinkedLayout(true);
 }
 
-void ChannelStrip::BuildFader(Fader& f, Side side, QWidget*) {
+void ChannelStrip::BuildFader(Fader& f, Side side) {
     const StripNames& n = *spec.names;
     const bool isLeft = side == Side::Left;
     f.track = make<TPanel>(holder, isLeft ? n.trackL : n.trackR, QRect(isLeft ? 0 : 18, 0, 18, 63));

@@ -102,7 +102,7 @@ public:
 private:
     enum class Side { Left, Right };
     Fader& fader(Side side) { return side == Side::Left ? left : right; }
-    void BuildFader(Fader& f, Side side, QWidget* window);
+    void BuildFader(Fader& f, Side side);
     void CursorDown(Side side, int y);
     void CursorMove(Side side, int y);
     void CursorUp(Side side, int y);

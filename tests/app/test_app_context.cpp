@@ -58,6 +58,9 @@ private slots:
         QVERIFY(!ctx.Form1()->Timer1->isActive());
         QVERIFY(!ctx.Form3()->isVisible());
         QCOMPARE(ctx.Form3()->size(), QSize(241, 127));
+        // No tray icons to bring them up from: both mixers show.
+        QVERIFY(ctx.Form1()->isVisible());
+        QVERIFY(ctx.rec()->isVisible());
     }
 
     void outsideChangesAreIgnoredUnderTheGuard() {
