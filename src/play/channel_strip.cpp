@@ -109,6 +109,13 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
             context_.state().ChangeGuard = 0;
         };
 
+    vuL = make<TPicture>(panel, n.vuL, QRect(9, 20, 25, 12));
+    vuR = make<TPicture>(panel, n.vuR, QRect(36, 20, 25, 12));
+    for (TPicture* vu : {vuL, vuR}) {
+        vu->SetPicture(strip_pictures::vuImage());
+        vu->setToolTip(QStringLiteral("Click on the VU to zoom it..."));
+    }
+
     routineButton(window, n.editL, this, [this] { WriteLeft(); });
     routineButton(window, n.editR, this, [this] { WriteRight(); });
     routineButton(window, n.getc, this, [this] { Read(); });

@@ -56,6 +56,8 @@ public:
     TPanel* solo;  // null on strips without one
     TPanel* co1;
     TPanel* co2;
+    TPicture* vuL;
+    TPicture* vuR;
 
     int Conn() const { return spec.conn; }
     int Dest() const;

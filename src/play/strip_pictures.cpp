@@ -42,6 +42,17 @@ QPixmap shadow() { return knob(QColor(90, 200, 90), QColor(255, 255, 255)); }
 QPixmap track() { return groove(QColor(70, 70, 70), QColor(0, 140, 0)); }
 QPixmap trackHighlight() { return groove(QColor(0, 200, 0), QColor(0, 255, 0)); }
 
+QPixmap vuImage() {
+    QPixmap p(25, 12);
+    p.fill(QColor(20, 20, 20));
+    QPainter g(&p);
+    for (int i = 0; i < 7; ++i) {
+        const QColor lamp = i < 4 ? QColor(0, 160, 0) : (i < 6 ? QColor(200, 200, 0) : QColor(200, 0, 0));
+        g.fillRect(2 + 3 * i, 8 - i, 2, 2 + i, lamp);
+    }
+    return p;
+}
+
 QPixmap fill(QSize size, const QColor& color) {
     QPixmap p(size);
     p.fill(color);

@@ -12,6 +12,7 @@ QPixmap cursor();          // resting fader knob
 QPixmap shadow();          // the knob while it is dragged
 QPixmap track();           // normal track picture
 QPixmap trackHighlight();  // shown through while the track picture is hidden
+QPixmap vuImage();         // the small VU image of a strip (25 x 12)
 QPixmap fill(QSize size, const QColor& color);
 QPixmap border(QSize size, bool horizontal);  // window frame pieces
 
