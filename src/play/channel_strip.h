@@ -84,6 +84,9 @@ public:
     // Gives the step buttons to the window's auto-repeat; the strip's codes
     // are 100 * number + 10 * channel + direction (1 +, 2 -).
     void AttachSteps(AutoRepeat& repeat, int number);
+    // The VU images and the name zoom of strip `number` (1-based) of its
+    // window (strip_buttons.cpp).
+    void AttachButtons(int number);
 
     // Places the strip and its name plate at a layout slot.
     void MoveToSlot(int slot);

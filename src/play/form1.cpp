@@ -7,6 +7,8 @@
 #include "controls/step_button.h"
 #include "mixer/audio_mixer.h"
 #include "play/channel_strip.h"
+#include "play/name_zoom.h"
+#include "play/strip_buttons.h"
 #include "play/tone_control.h"
 #include "play/tone_panel.h"
 #include "play/window_frame.h"
@@ -63,11 +65,17 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
     bass = std::make_unique<ToneControl>(
         context, Mixer, ToneControl::Kind::Bass,
         ToneControl::Widgets{tone->RotaryKnob2, tone->MaskEdit4, tone->basplus, tone->bassmoins}, *repeat);
+    new NameZoom(tone->Panel3, tone->Label6, NameZoom::Rules{.stretchLabel = true, .growLeft = false, .raise = true});
     tone->lrrl->OnMouseDown = [this](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { lrrlMouseDown(); };
     for (const StripSpec& spec : playStripTable()) {
         auto* strip = new ChannelStrip(this, context, Mixer, spec);
         strips_.push_back(strip);
         strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
+        strip->AttachButtons(static_cast<int>(strips_.size()));
+        if (strip->solo)
+            strip->solo->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+                soloMouseDown(this->context(), strips_, strip);
+            };
         // Mute: red and lowered while muted; source strips remember the
         // user's choice in the Tag for solo.
         strip->mute->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {

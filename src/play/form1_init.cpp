@@ -10,6 +10,7 @@
 #include "mixer/audio_mixer.h"
 #include "play/channel_strip.h"
 #include "play/form1.h"
+#include "play/strip_buttons.h"
 #include "play/tone_control.h"
 #include "play/tone_panel.h"
 #include "play/window_frame.h"
@@ -59,7 +60,11 @@ void TForm1::Button1Click() {
     button2Click();
 
     // From here on the mute panels' Tags are the solo memory, now cleared.
-    for (ChannelStrip* strip : strips_) strip->mute->SetTag(0);
+    // A solo of the card bound before means nothing now.
+    for (ChannelStrip* strip : strips_) {
+        strip->mute->SetTag(0);
+        if (strip->solo) ChannelStrip::SetSwitch(strip->solo, false, kLime);
+    }
     for (ChannelStrip* strip : rec->strips()) strip->mute->SetTag(0);
 
     // A recording destination without a level control has no master fader.
@@ -176,6 +181,8 @@ void TForm1::Button5Click() {
         if (strips_[k]->Bound()) strips_[k]->Read();
     }
     context().trace(QStringLiteral("button5 debut getrec"));
+    // What the card shows now is what a later un-solo gives back.
+    rememberMuteStates(strips_);
     for (ChannelStrip* strip : context().rec()->strips())
         if (strip->Bound()) strip->Read();
     s.ChangeGuard = 0;

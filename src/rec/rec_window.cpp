@@ -50,6 +50,7 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
         auto* strip = new ChannelStrip(this, context, Mixer, spec);
         strips_.push_back(strip);
         strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
+        strip->AttachButtons(static_cast<int>(strips_.size()));
         if (spec.conn == -1)
             strip->mute->OnMouseDown = [strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
                 strip->ToggleSwitch(strip->mute, kRed);
