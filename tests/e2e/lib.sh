@@ -19,7 +19,9 @@ cleanup() {
 trap cleanup EXIT
 start_x() {
   exec 5>"$WORK/display"
-  Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  # -noreset: the server must not restart when its last client goes (a
+  # program killed by a test), or the next one cannot connect meanwhile.
+  Xvfb -displayfd 5 -noreset -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n1 "$WORK/display")

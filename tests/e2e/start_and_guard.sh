@@ -25,7 +25,7 @@ gone $FIRST && fail "the first copy ended"
 kill -9 $FIRST; wait $FIRST 2>/dev/null
 "$BUILD/tavlo" 2>"$WORK/third.err" &
 THIRD=$!; PIDS+=($THIRD)
-wait_for window_named '^Form3$' || fail "no start after the first copy was killed"
+wait_for window_named '^Form3$' || fail "no start after the first copy was killed: $(head -c 3000 "$WORK/third.err")"
 sleep 1
 gone $THIRD && fail "the restarted copy ended: $(cat "$WORK/third.err")"
 # The splash phase ends after three seconds.

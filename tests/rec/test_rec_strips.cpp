@@ -161,6 +161,19 @@ private slots:
             for (int i = 1; i < 5; ++i) QVERIFY(!w.rec->card[i]->isVisible());
             QCOMPARE(w.rec->findChild<QMenu*>("PopupMenu"), w.rec->PopupMenu);
         }
+        {
+            // More than five cards: the menu is left as it is.
+            QStringList devices;
+            for (int i = 0; i < 6; ++i)
+                devices << QStringLiteral("{\"name\": \"Card %1\", \"destinations\": [{\"type\": \"speakers\", "
+                                          "\"channels\": 2, \"name\": \"Out\"}]}")
+                               .arg(i);
+            MixerWindows w(QStringLiteral("{\"devices\": [%1]}").arg(devices.join(QLatin1Char(','))).toUtf8());
+            for (int i = 0; i < 5; ++i) {
+                QCOMPARE(w.rec->card[i]->text(), QStringLiteral("Audio card %1").arg(i + 1));
+                QVERIFY(w.rec->card[i]->isVisible());
+            }
+        }
         MixerWindows w(SimDriver::demoJson());
         QCOMPARE(w.rec->card[0]->text(), QStringLiteral("Tavlo Demo Card"));
         QCOMPARE(w.rec->card[1]->text(), QStringLiteral("Tavlo Demo USB Headset"));
