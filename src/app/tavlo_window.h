@@ -17,6 +17,11 @@ public:
     // lower the mixer windows while they are open).
     void setStayOnTop(bool onTop);
 
+    // Centred on the screen until a stored position is applied; from then
+    // on the window stays where the configuration put it.
+    bool designedPlacement() const { return designedPlacement_; }
+    void setDesignedPlacement() { designedPlacement_ = true; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -24,6 +29,7 @@ protected:
 
 private:
     AppContext& context_;
+    bool designedPlacement_ = false;
     enum class Drag { None, System, Manual } drag_ = Drag::None;
     QPoint grabOffset_;  // mouse position within the window at the press
 };

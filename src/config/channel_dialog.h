@@ -5,6 +5,7 @@
 #include "app/tavlo_window.h"
 
 class QCheckBox;
+struct ConfigSaveResult;
 class QLabel;
 
 class TForm4 : public TavloWindow {
@@ -22,4 +23,9 @@ public:
     // Runs the first full initialisation of the mixer windows; the context
     // calls it as soon as the dialog is known to the other windows.
     void FormCreate();
+
+    // Writes the configuration file from the boxes as they are checked now,
+    // the menu checks and the mixer windows' places
+    // (config/config_apply.cpp). The old file stays whole when this fails.
+    [[nodiscard]] ConfigSaveResult saveClick();
 };

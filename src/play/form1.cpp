@@ -144,7 +144,7 @@ void TForm1::Timer1Timer() {
     // No tray icons yet to bring the mixers up from: show both, the
     // recording window just below the playback one.
     if (Trec* r = context().rec()) {
-        r->move(x(), y() + height() + 4);
+        if (!r->designedPlacement()) r->move(x(), y() + height() + 4);
         r->show();
     }
     show();

@@ -52,9 +52,12 @@ public:
     void Button5Click();
     void ComboBox1Change();
 
-    // Hooks of later parts of the program: the configuration reader, the
-    // meter scan and the colour schemes of both windows.
-    void optionsClick() {}
+    // Reads the configuration file into the dialog's boxes, the menu
+    // checks, the animation switch and the windows' places
+    // (config/config_apply.cpp).
+    void optionsClick();
+    // Hooks of later parts of the program: the meter scan and the colour
+    // schemes of both windows.
     void button2Click() {}
     void imageplayClick() {}
     void imagerecClick() {}

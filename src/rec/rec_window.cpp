@@ -71,6 +71,7 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
         card[i] = PopupMenu->addAction(QStringLiteral("Audio card %1").arg(i + 1));
         card[i]->setObjectName(QStringLiteral("card%1").arg(i + 1));
     }
+    BuildMenu();
 
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())

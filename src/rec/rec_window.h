@@ -16,6 +16,7 @@ class QMenu;
 class QTimer;
 class TAudioMixer;
 class TPicture;
+class TSmoothShow;
 struct WindowFrame;
 
 class Trec : public TavloWindow {
@@ -31,6 +32,23 @@ public:
     std::array<QAction*, 5> card{};  // card1 ... card5: the sound-card choice
     AutoRepeat* repeat;               // auto-repeat of the step buttons (Timer4)
 
+    // Menu checks the configuration file carries (rec_menu.cpp).
+    QAction* GreenSilver1;    // coloured borders
+    QAction* Silverborders1;  // silver borders
+    QAction* BlackPlay1;
+    QAction* BlackRec1;
+    QAction* WhitePlay1;
+    QAction* WhiteRec1;
+    QAction* magnet;          // keeps the two mixer windows together
+    QAction* anim;            // animated shows and hides
+    QAction* save;            // "Save your configuration"
+    QTimer* Timer1;           // the magnet's step, 300 ms
+    TSmoothShow* SmoothShow1;  // its Tag is the program's animation switch
+
+    // "Save your configuration": lowers the mixer windows, writes the file
+    // and says whether that worked, then puts everything back. True when saved.
+    bool saveClick();
+
     // cha0, cha2 ... cha10 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
 
@@ -39,5 +57,6 @@ public:
 
 private:
     void FormCreate();
+    void BuildMenu();
     std::vector<ChannelStrip*> strips_;
 };

@@ -1,0 +1,46 @@
+// The popup menu's items that carry the user's choices, the magnet timer
+// and the animation switch, in their design states.
+
+#include "controls/smooth_show.h"
+#include "rec/rec_window.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+QAction* item(QMenu* menu, const char* name, const char* caption, bool checked) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(true);
+    a->setChecked(checked);
+    return a;
+}
+
+}  // namespace
+
+void Trec::BuildMenu() {
+    PopupMenu->addSeparator()->setObjectName(QStringLiteral("test2"));
+    QMenu* looks = PopupMenu->addMenu(QStringLiteral("Looks"));
+    looks->setObjectName(QStringLiteral("Option"));
+    GreenSilver1 = item(looks, "GreenSilver1", "Colored borders", true);
+    Silverborders1 = item(looks, "Silverborders1", "Silver borders", false);
+    looks->addSeparator()->setObjectName(QStringLiteral("Otheroptions1"));
+    BlackPlay1 = item(looks, "BlackPlay1", "Black Play", true);
+    BlackRec1 = item(looks, "BlackRec1", "Black Rec", true);
+    WhitePlay1 = item(looks, "WhitePlay1", "White Play", false);
+    WhiteRec1 = item(looks, "WhiteRec1", "White Rec", false);
+    magnet = item(PopupMenu, "magnet", "Magnet between the mixers", true);
+    anim = item(PopupMenu, "anim", "Animated window", true);
+    PopupMenu->addSeparator()->setObjectName(QStringLiteral("ligne"));
+    save = PopupMenu->addAction(QStringLiteral("Save your configuration"));
+    save->setObjectName(QStringLiteral("save"));
+    connect(save, &QAction::triggered, this, [this] { saveClick(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(300);
+    SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
+}
