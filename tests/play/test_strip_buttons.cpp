@@ -150,6 +150,18 @@ private slots:
         QCOMPARE(s.shown(), (QList<int>{3, 4}));
     }
 
+    // The demo card starts with "Line in" and "Microphone" muted.
+    void demoCardKeepsItsMutedLinesThroughASolo() {
+        MixerWindows w(SimDriver::demoJson());
+        Solo s{w};
+        QCOMPARE(s.shown(), (QList<int>{5, 6}));
+        click(s.solo(2));
+        QCOMPARE(s.card(), (QList<int>{3, 4, 5, 6}));
+        click(s.solo(2));
+        QCOMPARE(s.card(), (QList<int>{5, 6}));
+        QCOMPARE(s.shown(), (QList<int>{5, 6}));
+    }
+
     void soloLeavesStripsNotInUseAlone() {
         MixerWindows w(fiveSources());
         Solo s{w};
