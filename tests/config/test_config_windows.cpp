@@ -172,6 +172,38 @@ private slots:
         for (ChannelStrip* s : w.rec->strips()) QVERIFY(s->panel->isHidden());
     }
 
+    // Missing characters of line 2 count as checked; only "0" unchecks.
+    void shortChannelLine() {
+        QVERIFY(home_.writeFile(lines({"", "0x0"})));
+        MixerWindows w(card());
+        QVERIFY(w.f1->tone->chatune->isHidden());
+        QVERIFY(w.f1->strips()[0]->Bound());
+        QVERIFY(!w.f1->strips()[1]->Bound());
+        for (std::size_t k = 2; k < 5; ++k) QVERIFY(w.f1->strips()[k]->Bound());
+        for (int k = 3; k < kChannelBoxCount; ++k) QVERIFY(box(w, kChannelBoxNames[k])->isChecked());
+    }
+
+    // Whatever the file holds, the windows come up and nothing is placed
+    // from lines that are not numbers.
+    void oddFilesStillStart_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i) binary += char((i * 37) % 256);
+        QTest::newRow("binary") << binary;
+        QTest::newRow("nul bytes") << QByteArray(1000, '\0');
+        QTest::newRow("one enormous line") << QByteArray(8 * 1024 * 1024, '7');
+        QTest::newRow("bare CRs") << QByteArray("a\r1111\r0\r5\r5\r5\r5\r");
+    }
+    void oddFilesStillStart() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(home_.writeFile(bytes));
+        MixerWindows w(card());
+        QCOMPARE(w.f1->pos(), centredPlay_);
+        QCOMPARE(w.rec->pos(), centredRec_);
+        QVERIFY(w.ctx.state().ConfigFirstLine.size() <= kConfigMaxLineBytes);
+        QVERIFY(w.f1->strips()[0]->Bound());
+    }
+
     void optionCharacters_data() {
         QTest::addColumn<QByteArray>("line3");
         QTest::addColumn<QList<bool>>("set");
