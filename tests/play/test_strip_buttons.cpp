@@ -176,6 +176,37 @@ private slots:
         QCOMPARE(s.shown(), (QList<int>{3, 4, 6}));
     }
 
+    void hintsAndCaptions() {
+        MixerWindows w(fiveSources());
+        const QList<std::pair<const char*, const char*>> hints = {
+            {"mut12", "Click to mute that channel..."},  // not bound: the design's hint
+            {"sol2", "Click to listen to the channel in solo..."},
+            {"co12", "Click to enable this extra control..."},
+            {"co22", ""},
+            {"SpeedButton1", "Click to set the volume + 1..."},
+            {"SpeedButton44", "Click to set the volume - 1..."},
+            {"vul2", "Click on the VU to zoom it..."},
+            {"Image16", "Click on the VU to zoom it..."},
+            {"Label4", "Click to zoom the name..."},
+            {"Label6", "Click to zoom the name..."},
+            {"lrrl", "Click to reverse the left/right control..."},
+            {"treplus", "Click to set the treble + 1..."},
+            {"tremoins", "Click to set the volume - 1..."},
+            {"basplus", "Click to set the volume + 1..."},
+        };
+        for (const auto& [name, hint] : hints) {
+            QWidget* widget = w.play(name);
+            QVERIFY2(widget, name);
+            QCOMPARE(widget->toolTip(), QString::fromLatin1(hint));
+        }
+        QCOMPARE(w.play<TPanel>("lrrl")->Caption(), QStringLiteral("<L R>"));
+        QCOMPARE(w.play<TPanel>("lrrl")->Bevel(), TPanel::BevelKind::Raised);
+        for (const char* name : {"sol2", "mut2", "co12"}) {
+            QCOMPARE(w.play<TPanel>(name)->Color(), kSilver);
+            QCOMPARE(w.play<TPanel>(name)->Bevel(), TPanel::BevelKind::Raised);
+        }
+    }
+
     // --- step buttons held -----------------------------------------------------
 
     void heldStepButtonRepeats() {
