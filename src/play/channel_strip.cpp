@@ -50,10 +50,10 @@ void routineButton(QWidget* window, const char* name, QObject* receiver, std::fu
 
 }  // namespace
 
-ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mixer, const StripSpec& s)
-    : QObject(window), spec(s), context_(context), mixer_(mixer) {
-    const StripNames& n = *spec.names;
-    const int index = static_cast<int>(spec.conn + 1);
+ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mixer, const StripRow& s)
+    : QObject(window), row(s), context_(context), mixer_(mixer) {
+    const StripNames& n = *row.names;
+    const int index = static_cast<int>(row.conn + 1);
     const int x = 81 + kPitch * index;
 
     panel = make<TPanel>(window, n.panel, QRect(x, kStripTop, 70, 146));
@@ -63,8 +63,8 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
     namePanel = make<TPanel>(window, n.namePanel, QRect(x + 1, kStripTop, 68, 16));
     namePanel->SetBevel(TPanel::BevelKind::None);
     plate = nullptr;
-    if (*spec.plate) {
-        plate = make<TPicture>(namePanel, spec.plate, QRect(0, 0, 68, 16));
+    if (*row.plate) {
+        plate = make<TPicture>(namePanel, row.plate, QRect(0, 0, 68, 16));
         plate->SetPicture(strip_pictures::fill({68, 16}, kSilver));
     }
     nameLabel = make<QLabel>(namePanel, n.nameLabel, QRect(1, 1, 66, 14));
@@ -75,14 +75,14 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
     nameLabel->setFont(nf);
     nameLabel->setStyleSheet(QStringLiteral("color: black;"));
 
-    holder = make<TPanel>(panel, spec.holder, QRect(17, 60, 36, 63));
+    holder = make<TPanel>(panel, row.holder, QRect(17, 60, 36, 63));
     holder->SetBevel(TPanel::BevelKind::None);
     holder->SetColor(Qt::black);
     BuildFader(left, Side::Left);
     BuildFader(right, Side::Right);
     right.readout->setToolTip(QStringLiteral("You can edit the right volume here... "));
 
-    const bool source = spec.kind == StripKind::PlaySource;
+    const bool source = row.kind == StripKind::PlaySource;
     const QRect linkRect = source ? QRect(42, 126, 20, 13) : QRect(7, 42, 28, 11);
     link = smallPanel(panel, n.link, linkRect, QStringLiteral("L+R"),
                       QStringLiteral("Click to enable/disable the separate channel edition..."));
@@ -124,7 +124,7 @@ ChannelStrip::ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mi
 }
 
 void ChannelStrip::BuildFader(Fader& f, Side side) {
-    const StripNames& n = *spec.names;
+    const StripNames& n = *row.names;
     const bool isLeft = side == Side::Left;
     f.track = make<TPanel>(holder, isLeft ? n.trackL : n.trackR, QRect(isLeft ? 0 : 18, 0, 18, 63));
     f.track->SetBevel(TPanel::BevelKind::None);
@@ -178,7 +178,7 @@ void ChannelStrip::AttachSteps(AutoRepeat& repeat, int number) {
 
 int ChannelStrip::Dest() const {
     const SharedState& s = context_.state();
-    return spec.kind == StripKind::Rec ? s.RecDestIndex : s.PlayDestIndex;
+    return row.kind == StripKind::Rec ? s.RecDestIndex : s.PlayDestIndex;
 }
 
 bool ChannelStrip::Bound() const { return panel->Tag() == 0; }
@@ -199,10 +199,10 @@ void ChannelStrip::MoveToSlot(int slot) {
 }
 
 void ChannelStrip::SetLinkedLayout(bool linked) {
-    const bool source = spec.kind == StripKind::PlaySource;
+    const bool source = row.kind == StripKind::PlaySource;
     link->SetBevel(linked ? TPanel::BevelKind::Raised : TPanel::BevelKind::Lowered);
     link->SetCaption(linked ? QStringLiteral("L+R")
-                            : (spec.kind == StripKind::Rec ? QStringLiteral("L | R") : QStringLiteral("L|R")));
+                            : (row.kind == StripKind::Rec ? QStringLiteral("L | R") : QStringLiteral("L|R")));
     right.track->setVisible(!linked);
     left.track->move(linked ? 9 : 0, 0);
     left.readout->setToolTip(linked ? kHintBoth : kHintLeft);
@@ -236,5 +236,5 @@ void ChannelStrip::SetRecLineLayout(bool stereo) {
 
 void ChannelStrip::SetPlayMono() {
     link->hide();
-    if (spec.kind == StripKind::PlaySource) left.readout->move(26, left.readout->y());
+    if (row.kind == StripKind::PlaySource) left.readout->move(26, left.readout->y());
 }

@@ -30,7 +30,7 @@ class ChannelStrip : public QObject {
 public:
     // Builds the strip's widgets on the window; mixer is the window's own
     // mixer object, through which every read and write of the strip goes.
-    ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mixer, const StripSpec& spec);
+    ChannelStrip(QWidget* window, AppContext& context, TAudioMixer* mixer, const StripRow& row);
 
     struct Fader {
         TPanel* track;
@@ -43,7 +43,7 @@ public:
         TStepButton* minus;
     };
 
-    const StripSpec& spec;
+    const StripRow& row;
     TPanel* panel;
     TPanel* namePanel;
     TPicture* plate;  // null on playback strips
@@ -59,7 +59,7 @@ public:
     TPicture* vuL;
     TPicture* vuR;
 
-    int Conn() const { return spec.conn; }
+    int Conn() const { return row.conn; }
     int Dest() const;
     bool Bound() const;
     bool Linked() const;

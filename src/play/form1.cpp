@@ -67,8 +67,8 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
         ToneControl::Widgets{tone->RotaryKnob2, tone->MaskEdit4, tone->basplus, tone->bassmoins}, *repeat);
     new NameZoom(tone->Panel3, tone->Label6, NameZoom::Rules{.stretchLabel = true, .growLeft = false, .raise = true});
     tone->lrrl->OnMouseDown = [this](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { lrrlMouseDown(); };
-    for (const StripSpec& spec : playStripTable()) {
-        auto* strip = new ChannelStrip(this, context, Mixer, spec);
+    for (const StripRow& row : playStripTable()) {
+        auto* strip = new ChannelStrip(this, context, Mixer, row);
         strips_.push_back(strip);
         strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
         strip->AttachButtons(static_cast<int>(strips_.size()));
@@ -80,7 +80,7 @@ TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1
         // user's choice in the Tag for solo.
         strip->mute->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             strip->ToggleSwitch(strip->mute, kRed);
-            if (strip->spec.kind == StripKind::PlaySource) strip->mute->SetTag(strip->mute->Color() == kRed ? 1 : 0);
+            if (strip->row.kind == StripKind::PlaySource) strip->mute->SetTag(strip->mute->Color() == kRed ? 1 : 0);
         };
     }
 

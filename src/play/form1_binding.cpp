@@ -116,7 +116,7 @@ void TForm1::Button4Click() {
             strip->solo->hide();
             strip->solo->move(strip->solo->x(), 42);
         }
-        if (strip->spec.kind != StripKind::PlaySource) strip->link->move(strip->link->x(), 42);
+        if (strip->row.kind != StripKind::PlaySource) strip->link->move(strip->link->x(), 42);
         strip->panel->show();
         strip->namePanel->show();
     }
@@ -160,7 +160,7 @@ void TForm1::Button4Click() {
     auto applyBoxes = [dialog](const std::vector<ChannelStrip*>& strips, QComboBox* names) {
         for (std::size_t k = 0; k < strips.size(); ++k) {
             ChannelStrip* strip = strips[k];
-            QCheckBox* box = dialog->box(strip->spec.checkBox);
+            QCheckBox* box = dialog->box(strip->row.checkBox);
             const QString name = names->itemText(static_cast<int>(k)).trimmed();
             if (name.isEmpty()) {
                 box->hide();

@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::uint8_t kDestinationLine = 255;
 
-bool takesPartInSolo(const ChannelStrip* s) { return s->spec.kind == StripKind::PlaySource && s->Bound(); }
+bool takesPartInSolo(const ChannelStrip* s) { return s->row.kind == StripKind::PlaySource && s->Bound(); }
 
 bool soloed(const ChannelStrip* s) { return s->solo && s->solo->Color() == kLime; }
 
@@ -59,7 +59,7 @@ void rememberMuteStates(const std::vector<ChannelStrip*>& strips) {
 
 void vuImageMouseDown(AppContext& context, ChannelStrip* strip) {
     SharedState& s = context.state();
-    const bool play = strip->spec.kind != StripKind::Rec;
+    const bool play = strip->row.kind != StripKind::Rec;
     s.MeterDestIndex = play ? s.PlayDestIndex : s.RecDestIndex;
     if (strip->Conn() < 0 || soloed(strip))
         s.MeterSourceIndex = kDestinationLine;
@@ -76,7 +76,7 @@ void ChannelStrip::AttachButtons(int number) {
         };
     NameZoom::Rules rules;
     rules.stretchLabel = number >= 3;
-    if (spec.kind == StripKind::Rec) {
+    if (row.kind == StripKind::Rec) {
         rules.raise = false;
     } else {
         rules.growLeft = number >= 6;

@@ -60,7 +60,7 @@ int ChannelStrip::SwitchValue() const {
     const bool on = isOn(mute, kRed);
     // A recording source that is not picked leaves a single-choice list
     // alone: writing its 0 would drop the source that is picked.
-    if (!on && spec.kind == StripKind::Rec && Conn() >= 0 && context_.state().RecMuxIndex != -2 && !dropSelection_)
+    if (!on && row.kind == StripKind::Rec && Conn() >= 0 && context_.state().RecMuxIndex != -2 && !dropSelection_)
         return -1;
     return on ? 1 : 0;
 }
@@ -99,7 +99,7 @@ void ChannelStrip::WriteRight() {
 
 void ChannelStrip::ShowSelection(bool on) {
     SetSwitch(mute, on, kRed);
-    if (spec.kind != StripKind::Rec) return;
+    if (row.kind != StripKind::Rec) return;
     nameLabel->setStyleSheet(on ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
     if (plate) plate->SetPicture(strip_pictures::fill(plate->size(), on ? kRed : kSilver));
 }
@@ -172,7 +172,7 @@ void ChannelStrip::LinkMouseDown() {
     // Playback sources write under the guard; the master and the recording
     // strips leave it as it is.
     SharedState& s = context_.state();
-    const bool guard = spec.kind == StripKind::PlaySource;
+    const bool guard = row.kind == StripKind::PlaySource;
     if (guard) s.ChangeGuard = 1;
     if (Linked()) {
         SetLinkedLayout(false);

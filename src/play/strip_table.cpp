@@ -64,7 +64,7 @@ constexpr std::array<StripNames, 10> kRecNames = [] {
     return r;
 }();
 
-constexpr std::array<StripSpec, 12> kPlay{{
+constexpr std::array<StripRow, 12> kPlay{{
     {&kNames[0], StripKind::PlayMaster, -1, "BWCCCheckBox1", "", "pcurall1"},
     {&kNames[1], StripKind::PlaySource, 0, "BWCCCheckBox2", "", "pcurall2"},
     {&kNames[2], StripKind::PlaySource, 1, "BWCCCheckBox3", "", "pcurall3"},
@@ -79,7 +79,7 @@ constexpr std::array<StripSpec, 12> kPlay{{
     {&kNames[11], StripKind::PlaySource, 10, "BWCCCheckBox22", "", "pcurall12"},
 }};
 
-constexpr std::array<StripSpec, 10> kRec{{
+constexpr std::array<StripRow, 10> kRec{{
     {&kRecNames[0], StripKind::Rec, -1, "BWCCCheckBox12", "Image32", "pcurall1"},
     {&kRecNames[1], StripKind::Rec, 0, "BWCCCheckBox13", "Image15", "pcurall2"},
     {&kRecNames[2], StripKind::Rec, 1, "BWCCCheckBox14", "Image233", "pcurall3"},
@@ -95,5 +95,5 @@ constexpr std::array<StripSpec, 10> kRec{{
 
 }  // namespace
 
-std::span<const StripSpec> playStripTable() { return kPlay; }
-std::span<const StripSpec> recStripTable() { return kRec; }
+std::span<const StripRow> playStripTable() { return kPlay; }
+std::span<const StripRow> recStripTable() { return kRec; }

@@ -44,7 +44,7 @@ struct StripNames {
 };
 
 // Per window: the strip's row, kind, line and check box in Form4.
-struct StripSpec {
+struct StripRow {
     const StripNames* names;
     StripKind kind;
     int conn;              // -1: the destination line itself
@@ -53,5 +53,5 @@ struct StripSpec {
     const char* holder;    // the box holding both fader tracks
 };
 
-std::span<const StripSpec> playStripTable();  // 12 strips
-std::span<const StripSpec> recStripTable();   // 10 strips
+std::span<const StripRow> playStripTable();  // 12 strips
+std::span<const StripRow> recStripTable();   // 10 strips

@@ -46,12 +46,12 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
     repeat = new AutoRepeat(context.state().RepeatCode, context.state().ChangeGuard, 100, this);
     repeat->timer()->setObjectName(QStringLiteral("Timer4"));
     frame = std::make_unique<WindowFrame>(this, 728, 175, "Right-click show the menu, ,Click to hide the rec mixer.");
-    for (const StripSpec& spec : recStripTable()) {
-        auto* strip = new ChannelStrip(this, context, Mixer, spec);
+    for (const StripRow& row : recStripTable()) {
+        auto* strip = new ChannelStrip(this, context, Mixer, row);
         strips_.push_back(strip);
         strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
         strip->AttachButtons(static_cast<int>(strips_.size()));
-        if (spec.conn == -1)
+        if (row.conn == -1)
             strip->mute->OnMouseDown = [strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
                 strip->ToggleSwitch(strip->mute, kRed);
             };
