@@ -36,3 +36,10 @@ void TavloWindow::mouseReleaseEvent(QMouseEvent* event) {
     drag_ = Drag::None;
     event->accept();
 }
+
+void TavloWindow::setBlackBackground() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}

@@ -23,6 +23,8 @@ public:
     void setDesignedPlacement() { designedPlacement_ = true; }
 
 protected:
+    // The mixer windows' surface behind their frames and strips.
+    void setBlackBackground();
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

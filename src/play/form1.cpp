@@ -42,10 +42,7 @@ void procedureButton(TForm1* window, const char* name, const char* caption, F ro
 TForm1::TForm1(AppContext& context) : TavloWindow(context, QStringLiteral("Form1"), QStringLiteral("Tavlo by Varnel")) {
     setFixedSize(944, 173);
     setToolTip(QStringLiteral("Drag the mixer with the borders..."));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setBlackBackground();
 
     Mixer = new TAudioMixer(context.service(), this);
     Mixer->setObjectName(QStringLiteral("Mixer"));

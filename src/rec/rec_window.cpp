@@ -36,10 +36,7 @@ QPixmap fishPicture() {
 
 Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QStringLiteral("Rekado by Varnel")) {
     setFixedSize(728, 175);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setBlackBackground();
     Mixer = new TAudioMixer(context.service(), this);
     Mixer->setObjectName(QStringLiteral("Mixer"));
 

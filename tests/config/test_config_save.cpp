@@ -3,12 +3,10 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
+#include "file_size_limit.h"
 
 #include <QtTest>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <limits>
 
 namespace {
@@ -36,31 +34,6 @@ ConfigValues exampleValues() {
 const QByteArray kExampleBytes("Tavlo 1.0\r\n111111111111111111111" "00\r\n01111\r\n106\r\n269\r\n214\r\n442\r\n");
 
 std::optional<int> applied(int v) { return v ? std::optional<int>(v) : std::nullopt; }
-
-// Limits the size of files this process may write, so that a write fails with
-// EFBIG even for root; restores the old limit when it goes.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // else the write kills us
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = SIG_DFL;
-    bool ok_ = false;
-};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
+#include "file_size_limit.h"
 #include "controls/smooth_show.h"
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
@@ -16,9 +17,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <sys/resource.h>
-
-#include <csignal>
 
 namespace {
 
@@ -43,31 +41,6 @@ public:
 
 private:
     QTimer timer_;
-};
-
-// Limits the size of files this process may write, so that a write fails
-// even for root; the old limit comes back when it goes.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = SIG_DFL;
-    bool ok_ = false;
 };
 
 QCheckBox* box(MixerWindows& w, const char* name) { return w.ctx.Form4()->box(name); }

@@ -240,24 +240,25 @@ void AlsaDevice::lose() {
     emit lost();
 }
 
-bool AlsaDevice::read(DWORD controlId, std::span<DWORD> values) {
-    if (gone_ || stale_) return false;
+const ControlBinding* AlsaDevice::usableBinding(DWORD controlId, std::size_t valueCount) const {
+    if (gone_ || stale_) return nullptr;
     const auto ref = mapping_.model.controlById(controlId);
     auto it = mapping_.bindings.find(controlId);
     if (!ref.control || it == mapping_.bindings.end() ||
-        values.size() != controlValueCount(ref.control->info, ref.line->info.cChannels))
-        return false;
-    return readBinding(it->second, values);
+        valueCount != controlValueCount(ref.control->info, ref.line->info.cChannels))
+        return nullptr;
+    return &it->second;
+}
+
+bool AlsaDevice::read(DWORD controlId, std::span<DWORD> values) {
+    const ControlBinding* binding = usableBinding(controlId, values.size());
+    return binding && readBinding(*binding, values);
 }
 
 bool AlsaDevice::write(DWORD controlId, std::span<const DWORD> values) {
-    if (gone_ || stale_) return false;
-    const auto ref = mapping_.model.controlById(controlId);
-    auto it = mapping_.bindings.find(controlId);
-    if (!ref.control || it == mapping_.bindings.end() ||
-        values.size() != controlValueCount(ref.control->info, ref.line->info.cChannels))
-        return false;
-    if (!writeBinding(it->second, values)) {
+    const ControlBinding* binding = usableBinding(controlId, values.size());
+    if (!binding) return false;
+    if (!writeBinding(*binding, values)) {
         resync();
         return false;
     }

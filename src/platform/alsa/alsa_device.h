@@ -50,6 +50,9 @@ signals:
     void lost();
 
 private:
+    // The binding of a control that can be read or written now with this
+    // many values, or null.
+    const ControlBinding* usableBinding(DWORD controlId, std::size_t valueCount) const;
     bool start(QString* error);
     void watch();
     void onReadable();
