@@ -1,19 +1,24 @@
 #include "app/app_context.h"
 
+#include "app/mixer_controller.h"
 #include "app/splash.h"
+#include "app/user_messages.h"
 #include "config/channel_dialog.h"
 #include "meter/vu_window.h"
 #include "platform/mixer_service.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
 
-#include <QMessageBox>
-
-AppContext::AppContext(std::unique_ptr<MixerDriver> driver, QObject* parent)
-    : QObject(parent), service_(std::make_unique<MixerService>(std::move(driver))) {}
+AppContext::AppContext(std::unique_ptr<MixerDriver> driver, std::unique_ptr<UserMessages> messages, QObject* parent)
+    : QObject(parent),
+      startUp_(state_.ChangeGuard.hold()),
+      messages_(messages ? std::move(messages) : messageBoxes()),
+      service_(std::make_unique<MixerService>(std::move(driver))) {}
 
 AppContext::~AppContext() {
-    // Windows go before the service their mixer objects hold handles on.
+    // The controller and the windows go before the service their mixer
+    // objects hold handles on, and before the state they refer to.
+    controller_.reset();
     form4_.reset();
     form2_.reset();
     rec_.reset();
@@ -22,16 +27,12 @@ AppContext::~AppContext() {
 }
 
 void AppContext::createWindows() {
-    form3_ = std::make_unique<TForm3>(*this);
-    form1_ = std::make_unique<TForm1>(*this);
-    rec_ = std::make_unique<Trec>(*this);
-    form2_ = std::make_unique<TForm2>(*this);
-    form4_ = std::make_unique<TForm4>(*this);
-    // Its creation handler reaches back into the dialog through the context.
-    form4_->FormCreate();
-}
-
-void AppContext::trace(const QString& text) {
-    if (state_.TracesOff) return;
-    QMessageBox::information(nullptr, QStringLiteral("Tavlo"), text);
+    form3_ = std::make_unique<TForm3>(state_);
+    form1_ = std::make_unique<TForm1>(state_, *service_);
+    rec_ = std::make_unique<Trec>(state_, *service_);
+    form2_ = std::make_unique<TForm2>();
+    form4_ = std::make_unique<TForm4>();
+    controller_ = std::make_unique<MixerController>(
+        state_, *messages_, MixerController::Windows{*form3_, *form1_, *rec_, *form2_, *form4_});
+    controller_->FirstInitialisation(std::move(startUp_));
 }

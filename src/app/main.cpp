@@ -2,11 +2,11 @@
 
 #include "app/app_context.h"
 #include "app/splash.h"
+#include "app/user_messages.h"
 #include "platform/driver_factory.h"
 #include "platform/single_instance.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,13 +30,13 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication app(argc, argv);
+    // No display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavlo"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstanceGuard guard(QStringLiteral("Tavlo"));
     if (guard.alreadyRunning()) {
-        QMessageBox::warning(nullptr, QStringLiteral("Tavlo"), QStringLiteral("Tavlo is already loaded..."));
+        messageBoxes()->warning(QStringLiteral("Tavlo is already loaded..."));
         return 0;
     }
 
@@ -50,7 +50,6 @@ int main(int argc, char* argv[]) {
 
     AppContext context(std::move(driver));
     context.state().StartingUp = true;
-    context.state().ChangeGuard = 1;
     context.createWindows();
     context.Form3()->show();
     return QApplication::exec();

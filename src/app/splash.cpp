@@ -1,6 +1,6 @@
 #include "app/splash.h"
 
-#include "app/app_context.h"
+#include "strips/shared_state.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -11,8 +11,8 @@ namespace {
 constexpr QSize kSplashSize(241, 127);
 }
 
-TForm3::TForm3(AppContext& context)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), context_(context) {
+TForm3::TForm3(SharedState& state)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), state_(state) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Form3"));
     resize(kSplashSize);
@@ -26,8 +26,8 @@ void TForm3::centre() {
 }
 
 void TForm3::FormCreate() {
-    context_.state().TracesOff = true;
-    context_.state().VersionText = QStringLiteral("Tavlo ver 1.0.020522.");
+    state_.TracesOff = true;
+    state_.VersionText = QStringLiteral("Tavlo ver 1.0.020522.");
 }
 
 void TForm3::hideSplash() {
@@ -53,7 +53,7 @@ void TForm3::paintEvent(QPaintEvent*) {
     QFont small = font();
     small.setPointSize(8);
     p.setFont(small);
-    p.drawText(rect().adjusted(0, 0, 0, -14), Qt::AlignHCenter | Qt::AlignBottom, context_.state().VersionText);
+    p.drawText(rect().adjusted(0, 0, 0, -14), Qt::AlignHCenter | Qt::AlignBottom, state_.VersionText);
     p.setPen(QPen(QColor(192, 192, 192), 1));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

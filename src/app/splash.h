@@ -3,12 +3,12 @@
 
 #include <QWidget>
 
-class AppContext;
+struct SharedState;
 
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm3(AppContext& context);
+    explicit TForm3(SharedState& state);
     // Hiding the splash also gives it its resting size, centred on screen.
     void hideSplash();
 
@@ -18,5 +18,5 @@ protected:
 private:
     void FormCreate();
     void centre();
-    AppContext& context_;
+    SharedState& state_;
 };

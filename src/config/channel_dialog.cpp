@@ -1,10 +1,5 @@
 #include "config/channel_dialog.h"
 
-#include "app/app_context.h"
-#include "mixer/audio_mixer.h"
-#include "play/form1.h"
-#include "rec/rec_window.h"
-
 #include <QCheckBox>
 #include <QLabel>
 
@@ -37,8 +32,8 @@ QWidget* shape(QWidget* parent, const char* name, QRect geometry, const char* st
 
 }  // namespace
 
-TForm4::TForm4(AppContext& context)
-    : TavloWindow(context, QStringLiteral("Form4"),
+TForm4::TForm4()
+    : TavloWindow(QStringLiteral("Form4"),
                   QStringLiteral("       Select the channels that you want to see in Tavlo.")) {
     setFixedSize(520, 352);
     QPalette pal = palette();
@@ -66,16 +61,4 @@ TForm4::TForm4(AppContext& context)
 
 QCheckBox* TForm4::box(const char* name) const {
     return findChild<QCheckBox*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-}
-
-void TForm4::FormCreate() {
-    // The last window made runs the first full initialisation.
-    SharedState& s = context().state();
-    s.ChangeGuard = 1;
-    s.MixerIndex = 0;
-    context().rec()->Mixer->SetMixerId(0);
-    context().Form1()->Mixer->SetMixerId(0);
-    context().Form1()->Button1Click();
-    s.ChangeGuard = 0;
-    context().Form1()->Button5Click();
 }

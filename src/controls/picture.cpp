@@ -24,6 +24,10 @@ void TPicture::paintEvent(QPaintEvent*) {
 
 void TPicture::mousePressEvent(QMouseEvent* event) {
     held_ |= event->button();
+    if (!watchedWindow_) {
+        watchedWindow_ = window();
+        watchedWindow_->installEventFilter(this);
+    }
     const QPoint p = event->position().toPoint();
     if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
 }
@@ -52,13 +56,29 @@ void TPicture::hideEvent(QHideEvent*) {
 }
 
 void TPicture::EndCapture() {
+    if (watchedWindow_) {
+        watchedWindow_->removeEventFilter(this);
+        watchedWindow_ = nullptr;
+    }
     if (!filtering_) return;
     filtering_ = false;
     qApp->removeEventFilter(this);
 }
 
+void TPicture::LoseCapture() {
+    if (!held_) return;
+    held_ = {};
+    EndCapture();
+    if (OnCaptureLost) OnCaptureLost(this);
+}
+
 bool TPicture::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == watchedWindow_ && (type == QEvent::Hide || type == QEvent::WindowDeactivate)) {
+        LoseCapture();
+        return false;
+    }
+    if (!filtering_) return false;  // the window alone is watched
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
     if (!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) return false;
     // Qt hands a hidden grabber's mouse events to no widget, so they are
@@ -72,8 +92,7 @@ bool TPicture::eventFilter(QObject* watched, QEvent* event) {
     auto& mouse = static_cast<QMouseEvent&>(*event);
     if (type == QEvent::MouseMove && !(mouse.buttons() & held_)) {
         // The buttons went up where this picture could not see it.
-        held_ = {};
-        EndCapture();
+        LoseCapture();
         return false;
     }
     if (type == QEvent::MouseButtonRelease && !(held_ & mouse.button())) return false;

@@ -2,7 +2,10 @@
 // TPicture: shows a pixmap at its top left corner and reports the mouse.
 // Like a captured control, a picture pressed with the mouse keeps getting
 // the moves and the release until the last button goes up, even when it is
-// hidden meanwhile (a fader's cursor hides while it is dragged).
+// hidden meanwhile (a fader's cursor hides while it is dragged). When the
+// release can no longer come (its window hides or loses the focus while a
+// button is held, or the buttons went up where the picture could not see
+// it) the capture ends with OnCaptureLost instead of OnMouseUp.
 
 #include "controls/events.h"
 
@@ -25,6 +28,7 @@ public:
     TMouseEvent<TPicture> OnMouseDown;
     TMouseMoveEvent<TPicture> OnMouseMove;
     TMouseEvent<TPicture> OnMouseUp;
+    TNotifyEvent<TPicture> OnCaptureLost;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,9 +42,11 @@ private:
     void RaiseMove(const QMouseEvent& event, QPoint local);
     void RaiseUp(const QMouseEvent& event, QPoint local);
     void EndCapture();
+    void LoseCapture();
 
     QPixmap picture_;
     int tag_ = 0;
     Qt::MouseButtons held_;   // buttons pressed on the picture, not yet released
     bool filtering_ = false;  // capturing through the application while hidden
+    QWidget* watchedWindow_ = nullptr;  // watched for hiding and deactivation while held
 };

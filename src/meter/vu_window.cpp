@@ -1,3 +1,3 @@
 #include "meter/vu_window.h"
 
-TForm2::TForm2(AppContext& context) : TavloWindow(context, QStringLiteral("Form2"), QStringLiteral("VU by Varnel")) {}
+TForm2::TForm2() : TavloWindow(QStringLiteral("Form2"), QStringLiteral("VU by Varnel")) {}

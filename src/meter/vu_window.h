@@ -1,10 +1,10 @@
 #pragma once
 // The VU window: meters and the over-peak log of one line.
 
-#include "app/tavlo_window.h"
+#include "strips/tavlo_window.h"
 
 class TForm2 : public TavloWindow {
     Q_OBJECT
 public:
-    explicit TForm2(AppContext& context);
+    TForm2();
 };

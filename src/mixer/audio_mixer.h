@@ -38,6 +38,11 @@ public:
 
     TMixerChange OnLineChange;
     TMixerChange OnControlChange;
+    // TEMPORARY until the live-card work lands.
+    std::function<void(TAudioMixer*)> OnDevicesChange;
+    void SetIgnoreEchoes(bool v) { ignoreEchoes_ = v; }
+    bool IgnoreEchoes() const { return ignoreEchoes_; }
+    bool DeviceGone() const { return false; }
 
     int MixerCount() const { return mixerCount_; }
     HMIXER MixerHandle() const { return mixerHandle_; }
@@ -53,7 +58,7 @@ public:
     bool GetLineMute(int Dest, int Conn, bool& Muted);
     bool GetLineMeter(int Dest, int Conn, int& Left, int& Right);
     int GetControlValue(int Dest, int Conn, int Index);
-    void SetControlValue(int Dest, int Conn, int Index, int Value);
+    bool SetControlValue(int Dest, int Conn, int Index, int Value);
 
 protected:
     bool event(QEvent* e) override;
@@ -78,4 +83,5 @@ private:
     qint32 numberOfLine_ = 0;
     QString manufacturer_;
     QString productName_;
+    bool ignoreEchoes_ = false;
 };

@@ -215,10 +215,10 @@ int TAudioMixer::GetControlValue(int Dest, int Conn, int Index) {
     return static_cast<int>(value);
 }
 
-void TAudioMixer::SetControlValue(int Dest, int Conn, int Index, int Value) {
+bool TAudioMixer::SetControlValue(int Dest, int Conn, int Index, int Value) {
     Line line;
-    if (!findLine(Dest, Conn, line) || Index < 0 || Index >= line.controls->Count()) return;
+    if (!findLine(Dest, Conn, line) || Index < 0 || Index >= line.controls->Count()) return false;
     DWORD value = static_cast<DWORD>(Value);
     auto d = details(line.controls->Items(Index), 1, 0, &value);
-    service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE);
+    return service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE) == MMSYSERR_NOERROR;
 }

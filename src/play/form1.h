@@ -1,9 +1,11 @@
 #pragma once
 // The playback mixer window. It owns the mixer objects through which both
-// mixer windows reach the card, its twelve channel strips and tone panel,
-// and the initialisation procedures of both mixer windows.
+// mixer windows reach the card, its twelve channel strips, the tone panel
+// and the hidden name stores. The sequences that span windows (binding,
+// refresh, card choice) belong to the controller, which uses what this
+// window exposes.
 
-#include "app/tavlo_window.h"
+#include "strips/tavlo_window.h"
 
 #include <QTimer>
 
@@ -12,16 +14,18 @@
 
 class AutoRepeat;
 class ChannelStrip;
+class MixerService;
 class ToneControl;
 class QComboBox;
 class TAudioMixer;
+struct SharedState;
 struct TonePanel;
 struct WindowFrame;
 
 class TForm1 : public TavloWindow {
     Q_OBJECT
 public:
-    explicit TForm1(AppContext& context);
+    TForm1(SharedState& state, MixerService& service);
     ~TForm1() override;
 
     TAudioMixer* Mixer;   // the card in use (MixerIndex)
@@ -42,34 +46,15 @@ public:
     // cha0, cha2 ... cha12 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
 
-    // Full (re)initialisation of both mixer windows for MixerIndex.
-    void Button1Click();
-    // Names and stereo/mono layout of the bound strips.
-    void Button3Click();
-    // Binding of lines and controls to the strips of both windows.
-    void Button4Click();
-    // Reads every bound strip of both windows back from the card.
-    void Button5Click();
-    void ComboBox1Change();
-
-    // Reads the configuration file into the dialog's boxes, the menu
-    // checks, the animation switch and the windows' places
-    // (config/config_apply.cpp).
-    void optionsClick();
-    // Hooks of later parts of the program: the meter scan and the colour
-    // schemes of both windows.
-    void button2Click() {}
-    void imageplayClick() {}
-    void imagerecClick() {}
-
-    void MixerControlChange(TAudioMixer* Sender, int MixerH, int ID);
-    void Mixer1ControlChange(TAudioMixer* Sender, int MixerH, int ID);
-    void Timer1Timer();
     void lrrlMouseDown();
+
+signals:
+    // A strip's VU image chose the line the VU window is to meter.
+    void meterRequested();
 
 private:
     void FormCreate();
-    void BindLine(TAudioMixer& mixer, int D, int C);
 
+    SharedState& state_;
     std::vector<ChannelStrip*> strips_;
 };

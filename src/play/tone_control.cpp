@@ -1,31 +1,31 @@
 #include "play/tone_control.h"
 
-#include "app/app_context.h"
 #include "controls/auto_repeat.h"
 #include "controls/rotary_knob.h"
 #include "controls/step_button.h"
 #include "controls/two_digit_edit.h"
 #include "mixer/audio_mixer.h"
 #include "mixer/levels.h"
+#include "strips/shared_state.h"
 
 namespace {
 constexpr int kMiddle = 32767;
 }
 
-ToneControl::ToneControl(AppContext& context, TAudioMixer* mixer, Kind kind, Widgets widgets, AutoRepeat& repeat)
-    : context_(context), mixer_(mixer), kind_(kind), w_(widgets) {
+ToneControl::ToneControl(SharedState& state, TAudioMixer* mixer, Kind kind, Widgets widgets, AutoRepeat& repeat)
+    : state_(state), mixer_(mixer), kind_(kind), w_(widgets) {
     w_.knob->OnChange = [this](TRangeControl*) { knobChanged(); };
     w_.readout->OnChange = [this](TTwoDigitEdit*) { readoutChanged(); };
     const int base = kind_ == Kind::Treble ? 10 : 20;
     const auto step = [this](int direction) {
-        return [this, direction] { stepReadout(w_.readout, direction, context_.state().StepSize); };
+        return [this, direction] { stepReadout(w_.readout, direction, state_.StepSize); };
     };
     repeat.attach(w_.plus, base + 1, step(+1));
     repeat.attach(w_.minus, base + 2, step(-1));
 }
 
 bool& ToneControl::flag() const {
-    return kind_ == Kind::Treble ? context_.state().HasTreble : context_.state().HasBass;
+    return kind_ == Kind::Treble ? state_.HasTreble : state_.HasBass;
 }
 
 bool ToneControl::present() const { return flag(); }
@@ -57,20 +57,25 @@ void ToneControl::markAbsent() {
 
 void ToneControl::refresh() {
     if (!flag()) return;
-    w_.knob->SetPosition(mixer_->GetControlValue(context_.state().PlayDestIndex, -1, w_.knob->Tag()));
+    w_.knob->SetPosition(mixer_->GetControlValue(state_.PlayDestIndex, -1, w_.knob->Tag()));
 }
 
 void ToneControl::knobChanged() {
-    SharedState& s = context_.state();
-    s.ChangeGuard = 1;
+    SharedState& s = state_;
+    const ChangeGuard::Hold writing = s.ChangeGuard.hold();
     if (!flag()) {
         w_.knob->SetPosition(kMiddle);  // springs back; the change this raises stops here
-        s.ChangeGuard = 0;
         return;
     }
-    mixer_->SetControlValue(s.PlayDestIndex, -1, w_.knob->Tag(), w_.knob->Position());
+    // A refused write leaves the knob where the card is.
+    if (!mixer_->SetControlValue(s.PlayDestIndex, -1, w_.knob->Tag(), w_.knob->Position())) {
+        if (!rereading_) {
+            rereading_ = true;
+            refresh();
+            rereading_ = false;
+        }
+    }
     w_.readout->setText(QString::number(readoutFromLevel(w_.knob->Position())));
-    s.ChangeGuard = 0;
 }
 
 void ToneControl::readoutChanged() {

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-class AppContext;
 class AutoRepeat;
 class TAudioMixer;
 class TRotaryKnob;
 class TStepButton;
 class TTwoDigitEdit;
+struct SharedState;
 
 class ToneControl {
 public:
@@ -25,7 +25,7 @@ public:
 
     // Takes over the widgets' events; the step buttons repeat through
     // `repeat` with codes 11/12 (treble) or 21/22 (bass).
-    ToneControl(AppContext& context, TAudioMixer* mixer, Kind kind, Widgets widgets, AutoRepeat& repeat);
+    ToneControl(SharedState& state, TAudioMixer* mixer, Kind kind, Widgets widgets, AutoRepeat& repeat);
 
     // Start of a binding: no control, step buttons and read-out disabled,
     // read-out "50", knob in the middle.
@@ -43,8 +43,9 @@ public:
 
 private:
     bool& flag() const;
-    AppContext& context_;
+    SharedState& state_;
     TAudioMixer* mixer_;
     Kind kind_;
     Widgets w_;
+    bool rereading_ = false;
 };

@@ -36,7 +36,7 @@ void Trec::BuildMenu() {
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("ligne"));
     save = PopupMenu->addAction(QStringLiteral("Save your configuration"));
     save->setObjectName(QStringLiteral("save"));
-    connect(save, &QAction::triggered, this, [this] { saveClick(); });
+    connect(save, &QAction::triggered, this, &Trec::saveRequested);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

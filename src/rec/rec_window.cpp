@@ -1,13 +1,13 @@
 #include "rec/rec_window.h"
 
-#include "app/app_context.h"
 #include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "mixer/audio_mixer.h"
-#include "play/channel_strip.h"
-#include "play/strip_pictures.h"
-#include "play/window_frame.h"
+#include "strips/shared_state.h"
+#include "strips/channel_strip.h"
+#include "strips/strip_pictures.h"
+#include "strips/window_frame.h"
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -34,30 +34,26 @@ QPixmap fishPicture() {
 
 }  // namespace
 
-Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QStringLiteral("Rekado by Varnel")) {
+Trec::Trec(SharedState& state, MixerService& service)
+    : TavloWindow(QStringLiteral("rec"), QStringLiteral("Rekado by Varnel")), state_(state) {
     setFixedSize(728, 175);
     setBlackBackground();
-    Mixer = new TAudioMixer(context.service(), this);
+    Mixer = new TAudioMixer(service, this);
     Mixer->setObjectName(QStringLiteral("Mixer"));
 
-    repeat = new AutoRepeat(context.state().RepeatCode, context.state().ChangeGuard, 100, this);
+    repeat = new AutoRepeat(state.RepeatCode, 100, this);
     repeat->timer()->setObjectName(QStringLiteral("Timer4"));
+    ChannelStrip::GuardRepeats(*repeat, state);
     frame = std::make_unique<WindowFrame>(this, 728, 175, "Right-click show the menu, ,Click to hide the rec mixer.");
     for (const StripRow& row : recStripTable()) {
-        auto* strip = new ChannelStrip(this, context, Mixer, row);
+        auto* strip = new ChannelStrip(this, state, Mixer, row);
         strips_.push_back(strip);
         strip->AttachSteps(*repeat, static_cast<int>(strips_.size()));
         strip->AttachButtons(static_cast<int>(strips_.size()));
-        if (row.conn == -1)
-            strip->mute->OnMouseDown = [strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                strip->ToggleSwitch(strip->mute, kRed);
-            };
-        else
-            strip->mute->OnMouseDown = [this, strip](TPanel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                SelectMouseDown(strip);
-            };
+        connect(strip, &ChannelStrip::selectPressed, this, &Trec::SelectMouseDown);
+        connect(strip, &ChannelStrip::meterChosen, this, &Trec::meterRequested);
     }
-    poisson = new TPicture(strips_.front()->panel);
+    poisson = new TPicture(findChild<QWidget*>(QStringLiteral("cha0")));
     poisson->setObjectName(QStringLiteral("poisson"));
     poisson->setGeometry(17, 60, 36, 20);
     poisson->SetPicture(fishPicture());
@@ -79,26 +75,33 @@ Trec::Trec(AppContext& context) : TavloWindow(context, QStringLiteral("rec"), QS
 Trec::~Trec() = default;
 
 void Trec::FormCreate() {
-    for (ChannelStrip* strip : strips_) strip->panel->SetTag(1);
+    for (ChannelStrip* strip : strips_) strip->MarkUnbound();
     hide();
-    context().state().SwapLR = false;
+    state_.SwapLR = false;
 }
 
 void Trec::SelectMouseDown(ChannelStrip* strip) {
-    SharedState& s = context().state();
-    s.ChangeGuard = 1;
-    if (strip->mute->Color() != kRed) {
-        ChannelStrip::SetSwitch(strip->mute, true, kRed);
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+    // Strip 2's button also repaints name plates at once.
+    const bool second = strip == strips_[1];
+    if (!strip->MuteOn()) {
+        strip->SetMuteOn(true);
         // A single-choice list holds one source: the others show off at once.
-        for (ChannelStrip* other : strips_)
-            if (other != strip && other->Conn() >= 0 && other->Bound())
-                ChannelStrip::SetSwitch(other->mute, false, kRed);
+        for (ChannelStrip* other : strips_) {
+            if (other == strip || other->Conn() < 0 || !other->Bound()) continue;
+            other->SetMuteOn(false);
+            if (second) other->ShowPlate(false);
+        }
         strip->WriteLeft();
     } else {
-        ChannelStrip::SetSwitch(strip->mute, false, kRed);
+        strip->SetMuteOn(false);
+        if (second) strip->ShowPlate(false);
         strip->SetDroppingSelection(true);
         strip->WriteLeft();
         strip->SetDroppingSelection(false);
     }
-    s.ChangeGuard = 0;
+    // The card decides what is recorded now (a single-choice list drops the
+    // source picked before): every present source shows what it holds.
+    for (ChannelStrip* other : strips_)
+        if (other->Conn() >= 0 && other->Bound()) other->Read();
 }

@@ -3,7 +3,7 @@
 // as strips, where the user picks the recorded source. It owns the
 // program's popup menu.
 
-#include "app/tavlo_window.h"
+#include "strips/tavlo_window.h"
 
 #include <array>
 #include <memory>
@@ -11,18 +11,20 @@
 
 class AutoRepeat;
 class ChannelStrip;
+class MixerService;
 class QAction;
 class QMenu;
 class QTimer;
 class TAudioMixer;
 class TPicture;
 class TSmoothShow;
+struct SharedState;
 struct WindowFrame;
 
 class Trec : public TavloWindow {
     Q_OBJECT
 public:
-    explicit Trec(AppContext& context);
+    Trec(SharedState& state, MixerService& service);
     ~Trec() override;
 
     TAudioMixer* Mixer;
@@ -41,13 +43,9 @@ public:
     QAction* WhiteRec1;
     QAction* magnet;          // keeps the two mixer windows together
     QAction* anim;            // animated shows and hides
-    QAction* save;            // "Save your configuration"
+    QAction* save;            // "Save your configuration" (saveRequested)
     QTimer* Timer1;           // the magnet's step, 300 ms
     TSmoothShow* SmoothShow1;  // its Tag is the program's animation switch
-
-    // "Save your configuration": lowers the mixer windows, writes the file
-    // and says whether that worked, then puts everything back. True when saved.
-    bool saveClick();
 
     // cha0, cha2 ... cha10 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
@@ -55,8 +53,14 @@ public:
     // The select button of a source strip: picks this source, or drops it.
     void SelectMouseDown(ChannelStrip* strip);
 
+signals:
+    void saveRequested();
+    // A strip's VU image chose the line the VU window is to meter.
+    void meterRequested();
+
 private:
     void FormCreate();
     void BuildMenu();
+    SharedState& state_;
     std::vector<ChannelStrip*> strips_;
 };

@@ -2,6 +2,7 @@
 // first initialisation under the guard, and the end of the splash phase.
 
 #include "app/app_context.h"
+#include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "config/channel_dialog.h"
 #include "meter/vu_window.h"
@@ -10,8 +11,12 @@
 #include "platform/sim/sim_driver.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
+#include "strips/channel_strip.h"
+#include "support/recorded_messages.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 
 class TestAppContext : public QObject {
@@ -20,7 +25,7 @@ private slots:
     void windowsAreCreatedWithTheirStartState() {
         AppContext ctx(SimDriver::demo());
         const SharedState& s = ctx.state();
-        QCOMPARE(s.ChangeGuard, 1);  // before any window: the program is initialising
+        QCOMPARE(int(s.ChangeGuard.level()), 1);  // before any window: the program is initialising
         ctx.createWindows();
         QCOMPARE(ctx.Form3()->windowTitle(), QStringLiteral("Form3"));
         QCOMPARE(ctx.Form1()->windowTitle(), QStringLiteral("Tavlo by Varnel"));
@@ -34,7 +39,7 @@ private slots:
         QVERIFY(s.StartingUp);
         QVERIFY(s.InitDone);         // the first initialisation ran during creation
         QVERIFY(!s.FirstBinding);
-        QCOMPARE(s.ChangeGuard, 0);  // and let go of the guard afterwards
+        QCOMPARE(int(s.ChangeGuard.level()), 0);  // and let go of the guard afterwards
         QCOMPARE(s.BoundProductName, QStringLiteral("Tavlo Demo Card"));
         QCOMPARE(ctx.Form1()->Mixer->MixerId(), 0);
         QCOMPARE(ctx.Form1()->Mixer1->MixerId(), 1);
@@ -63,38 +68,113 @@ private slots:
         QVERIFY(ctx.rec()->isVisible());
     }
 
-    void outsideChangesAreIgnoredUnderTheGuard() {
-        AppContext ctx(SimDriver::demo());
+    // Counts refreshes through their log lines, as a user would with
+    // QT_LOGGING_RULES, and checks the controller's own count agrees.
+    void refreshesRunOncePerOutsideChange() {
+        RecordedMessages::Log log;
+        AppContext ctx(SimDriver::demo(), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        MixerController* ctl = ctx.controller();
+        auto* driver = static_cast<SimDriver*>(&ctx.service().driver());
+        // Start-up: the planned first read only; the echoes of its own
+        // writes (dozens of them) refresh nothing.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(ctl->refreshCount(), 1);
+
+        const DWORD volume = ctx.Form1()->Mixer->Destinations()->Items(0)->Controls.Items(0).dwControlID;
+        driver->changeExternally(0, volume, {6550});
+        QTRY_COMPARE(ctl->refreshCount(), 2);
+        QCOMPARE(ctx.Form1()->findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("10"));
+        // The refresh's own write-back is an echo too.
+        QTest::qWait(20);
+        QCOMPARE(ctl->refreshCount(), 2);
+
+        // A burst arriving together: one refresh after it.
+        for (int i = 0; i < 50; ++i) driver->changeExternally(0, volume, {DWORD(655 * (i + 1))});
+        QTRY_COMPARE(ctl->refreshCount(), 3);
+        QTest::qWait(20);
+        QCOMPARE(ctl->refreshCount(), 3);
+        QCOMPARE(ctx.Form1()->findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("50"));
+
+        // Under the guard the change waits, and is not lost.
+        {
+            const ChangeGuard::Hold drag = ctx.state().ChangeGuard.hold(ChangeGuard::Dragging);
+            driver->changeExternally(0, volume, {655 * 20});
+            QTest::qWait(20);
+            QCOMPARE(ctl->refreshCount(), 3);
+        }
+        QTRY_COMPARE(ctl->refreshCount(), 4);
+        QCOMPARE(ctx.Form1()->findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("20"));
+        QVERIFY(log.warnings.isEmpty());
+    }
+
+    void cardsComeAndGo() {
+        RecordedMessages::Log log;
+        AppContext ctx(SimDriver::demo(), std::make_unique<RecordedMessages>(log));
         ctx.createWindows();
         auto* driver = static_cast<SimDriver*>(&ctx.service().driver());
-        const DWORD id = ctx.Form1()->Mixer->Destinations()->Items(0)->Controls.Items(0).dwControlID;
-        // Under the guard the refresh does not run: the mixer is not reopened.
-        ctx.state().ChangeGuard = 2;
-        const HMIXER before = ctx.Form1()->Mixer->MixerHandle();
-        driver->changeExternally(0, id, {1});
+        TAudioMixer* mixer = ctx.Form1()->Mixer;
+        QCOMPARE(mixer->MixerCount(), 2);
+        // Bound to the second card; another card comes, the first goes.
+        ctx.state().MixerIndex = 1;
+        ctx.controller()->Button1Click();
+        ctx.controller()->Button5Click();
+        const QString bound = ctx.state().BoundProductName;
+        auto cards = parseSimCards(SimDriver::demoJson(), nullptr);
+        QVERIFY(cards && !cards->empty());
+        driver->addDevice(std::move(cards->front()));
+        QCOMPARE(mixer->MixerCount(), 3);
+        QCOMPARE(int(ctx.state().MixerIndex), 1);
+        QVERIFY(ctx.rec()->findChild<QAction*>("card3")->isVisible());
+        driver->removeDevice(0);
+        QCOMPARE(mixer->MixerCount(), 2);
+        QCOMPARE(int(ctx.state().MixerIndex), 0);
+        QCOMPARE(mixer->ProductName(), bound);
+        QVERIFY(!ctx.rec()->findChild<QAction*>("card3")->isVisible());
+        const int refreshes = ctx.controller()->refreshCount();
+        // The refresh that follows an outside change still finds its card.
+        driver->changeExternally(0, mixer->Destinations()->Items(0)->Controls.Items(0).dwControlID, {0});
+        QTRY_COMPARE(ctx.controller()->refreshCount(), refreshes + 1);
+        QVERIFY(log.warnings.isEmpty());
+
+        // The bound card goes: one warning, the strips let go of it.
+        driver->removeDevice(0);
+        QCOMPARE(log.warnings.size(), 1);
+        QVERIFY(log.warnings.front().startsWith(QStringLiteral("Your System Sound-Cards has changed outside Tavlo.")));
+        for (ChannelStrip* strip : ctx.Form1()->strips()) QVERIFY(!strip->Bound());
+        driver->changeExternally(0, 1, {0});
         QTest::qWait(20);
-        QCOMPARE(ctx.state().ChangeGuard, 2);
-        QCOMPARE(ctx.Form1()->Mixer->MixerHandle(), before);
-        ctx.state().ChangeGuard = 0;
-        driver->changeExternally(0, id, {2});
-        QTest::qWait(20);
-        QCOMPARE(ctx.state().ChangeGuard, 0);
-        QVERIFY(ctx.Form1()->Mixer->Destinations());
+        QCOMPARE(log.warnings.size(), 1);
+    }
+
+    void productChangeWarnsOnce() {
+        RecordedMessages::Log log;
+        AppContext ctx(SimDriver::demo(), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        auto* driver = static_cast<SimDriver*>(&ctx.service().driver());
+        ctx.state().BoundProductName = QStringLiteral("Some other card");
+        const DWORD volume = ctx.Form1()->Mixer->Destinations()->Items(0)->Controls.Items(0).dwControlID;
+        for (int i = 0; i < 5; ++i) {
+            driver->changeExternally(0, volume, {DWORD(1000 * i)});
+            QTest::qWait(5);
+        }
+        QCOMPARE(log.warnings.size(), 1);
     }
 
     void noSoundCardStillStarts() {
         QString error;
         auto none = SimDriver::fromJson(R"({"devices":[]})", &error);
         QVERIFY(none);
-        AppContext ctx(std::move(none));
-        // The "No mixer present" box is modal; answer it as a user would.
-        QTimer::singleShot(0, [] {
-            QTRY_VERIFY(QApplication::activeModalWidget());
-            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Enter);
-        });
+        RecordedMessages::Log log;
+        AppContext ctx(std::move(none), std::make_unique<RecordedMessages>(log));
         ctx.createWindows();
+        QCOMPARE(log.information, QStringList{QStringLiteral("No mixer present in the system !")});
         QCOMPARE(ctx.Form1()->Mixer->MixerId(), -1);
-        QCOMPARE(ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(ctx.state().ChangeGuard.level()), 0);
+        // The rest of the initialisation is skipped: nothing bound, no name.
+        QVERIFY(ctx.state().BoundProductName.isEmpty());
+        for (ChannelStrip* strip : ctx.Form1()->strips()) QVERIFY(!strip->Bound());
     }
 };
 

@@ -8,40 +8,17 @@
 #include "controls/smooth_show.h"
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
-#include "play/window_frame.h"
+#include "strips/window_frame.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 
 
 namespace {
 
 QByteArray card() { return cardWith(stereoSources(4)); }
-
-// Answers every modal message box as a user would, keeping their texts.
-class BoxAnswerer {
-public:
-    BoxAnswerer() {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                icons << box->icon();
-                box->accept();
-            }
-        });
-        timer_.start();
-    }
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-
-private:
-    QTimer timer_;
-};
 
 QCheckBox* box(MixerWindows& w, const char* name) { return w.ctx.Form4()->box(name); }
 
@@ -97,7 +74,7 @@ private slots:
             w.rec->move(214, 442);
             // Boxes changed without rebinding: saved as checked, strips still shown.
             QVERIFY(w.f1->strips()[2]->Bound());
-            const ConfigSaveResult r = w.ctx.Form4()->saveClick();
+            const ConfigSaveResult r = w.ctl->saveConfiguration();
             QVERIFY(r.ok());
             saved = home_.fileBytes();
             QCOMPARE(saved, QByteArray("carried \xe9 line\r\n"
@@ -112,12 +89,12 @@ private slots:
         QVERIFY(box(w, "BWCCCheckBox22")->isChecked());
         QVERIFY(w.f1->tone->chatune->isHidden());
         QVERIFY(!w.f1->strips()[2]->Bound());
-        QVERIFY(w.f1->strips()[2]->panel->isHidden());
+        QVERIFY(w.play("cha3")->isHidden());
         QVERIFY(w.f1->strips()[1]->Bound());
         QVERIFY(w.f1->strips()[3]->Bound());
         // The master takes the tone panel's place, strip 4 that of strip 3.
-        QCOMPARE(w.f1->strips()[0]->panel->x(), 10);
-        QCOMPARE(w.f1->strips()[3]->panel->x(), 10 + 2 * 71);
+        QCOMPARE(w.play("cha0")->x(), 10);
+        QCOMPARE(w.play("cha4")->x(), 10 + 2 * 71);
         QVERIFY(!w.rec->strips()[1]->Bound());
         QVERIFY(w.rec->strips()[2]->Bound());
         QVERIFY(!w.rec->magnet->isChecked());
@@ -130,10 +107,10 @@ private slots:
         QCOMPARE(w.f1->pos(), QPoint(106, 269));
         QCOMPARE(w.rec->pos(), QPoint(214, 442));
         // The end of the splash shows the recording window where it was put.
-        w.f1->Timer1Timer();
+        w.ctl->Timer1Timer();
         QCOMPARE(w.rec->pos(), QPoint(214, 442));
         // Saving again without changes: the same bytes.
-        QVERIFY(w.ctx.Form4()->saveClick().ok());
+        QVERIFY(w.ctl->saveConfiguration().ok());
         QCOMPARE(home_.fileBytes(), saved);
     }
 
@@ -141,8 +118,8 @@ private slots:
         QVERIFY(home_.writeFile(lines({"", "00000000000000000000000"})));
         MixerWindows w(card());
         QVERIFY(w.f1->tone->chatune->isHidden());
-        for (ChannelStrip* s : w.f1->strips()) QVERIFY(s->panel->isHidden());
-        for (ChannelStrip* s : w.rec->strips()) QVERIFY(s->panel->isHidden());
+        for (ChannelStrip* s : w.f1->strips()) QVERIFY(MixerWindows::panel(s)->isHidden());
+        for (ChannelStrip* s : w.rec->strips()) QVERIFY(MixerWindows::panel(s)->isHidden());
     }
 
     // Missing characters of line 2 count as checked; only "0" unchecks.
@@ -241,11 +218,10 @@ private slots:
 
     void unreadableFileIsReportedAndNothingApplied() {
         QVERIFY(QDir().mkpath(home_.file()));  // a folder where the file should be
-        BoxAnswerer answer;
         MixerWindows w(card());
-        QCOMPARE(answer.texts.size(), 1);
-        QCOMPARE(answer.icons.front(), QMessageBox::Warning);
-        QVERIFY(answer.texts.front().contains(QDir::toNativeSeparators(home_.file())));
+        QCOMPARE(w.messages.count(), 1);
+        QCOMPARE(w.messages.warnings.size(), 1);
+        QVERIFY(w.messages.warnings.front().contains(QDir::toNativeSeparators(home_.file())));
         QVERIFY(w.rec->magnet->isChecked());
         QVERIFY(!w.f1->tone->chatune->isHidden());
     }
@@ -257,10 +233,9 @@ private slots:
         w.f1->show();
         w.rec->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.rec));
-        BoxAnswerer answer;
         w.rec->save->trigger();
-        QCOMPARE(answer.texts, QStringList{QStringLiteral("Your new configuration is saved...")});
-        QCOMPARE(answer.icons.front(), QMessageBox::Information);
+        QCOMPARE(w.messages.information, QStringList{QStringLiteral("Your new configuration is saved...")});
+        QCOMPARE(w.messages.count(), 1);
         QVERIFY(w.f1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(w.rec->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(w.f1->isVisible() && w.rec->isVisible());
@@ -268,28 +243,26 @@ private slots:
         QCOMPARE(parseConfig(home_.fileBytes()).rec.left, std::optional<int>(w.rec->x()));
 
         w.rec->magnet->setChecked(false);
-        QVERIFY(w.rec->saveClick());
+        QVERIFY(w.ctl->saveClick());
         QVERIFY(!w.rec->Timer1->isActive());
     }
 
     void failedSaveKeepsTheOldFileAndSaysWhy() {
         MixerWindows w(card());
-        QVERIFY(w.ctx.Form4()->saveClick().ok());
+        QVERIFY(w.ctl->saveConfiguration().ok());
         const QByteArray old = home_.fileBytes();
         w.ctx.state().ConfigFirstLine = QString(300, u'x');
         w.f1->move(333, 222);
-        BoxAnswerer answer;
         bool saved = true;
         {
             FileSizeLimit limit(16);
             QVERIFY(limit.ok());
-            saved = w.rec->saveClick();
+            saved = w.ctl->saveClick();
         }
         QVERIFY(!saved);
-        QCOMPARE(answer.texts.size(), 1);
-        QCOMPARE(answer.icons.front(), QMessageBox::Warning);
-        QVERIFY(answer.texts.front().contains(QDir::toNativeSeparators(home_.file())));
-        QVERIFY(!answer.texts.front().contains(QStringLiteral("saved...")));
+        QCOMPARE(w.messages.count(), 1);
+        QCOMPARE(w.messages.warnings.size(), 1);
+        QVERIFY(w.messages.warnings.front().contains(QDir::toNativeSeparators(home_.file())));
         QCOMPARE(home_.fileBytes(), old);
         QCOMPARE(QDir(home_.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("Tavlo.ini")});

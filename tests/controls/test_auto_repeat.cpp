@@ -10,7 +10,11 @@
 class TestAutoRepeat : public QObject {
     Q_OBJECT
     std::int32_t repeatCode = 0;
-    std::uint8_t guard = 0;
+    int guard = 0;  // what the owner's guard would read: 1 while held
+
+    void watch(AutoRepeat& repeat) {
+        repeat.OnHeld = [this](bool held) { guard = held ? 1 : 0; };
+    }
 
     struct Rig {
         QWidget window;
@@ -36,7 +40,8 @@ private slots:
 
     void shortClickIsOneStep() {
         Rig r;
-        AutoRepeat repeat(repeatCode, guard, 75);
+        AutoRepeat repeat(repeatCode, 75);
+        watch(repeat);
         repeat.attach(r.plus, 111, [&] { stepReadout(r.readout, +1, 1); });
         r.readout->setText(QStringLiteral("40"));
         QTest::mousePress(r.plus, Qt::LeftButton, {}, QPoint(5, 4));
@@ -52,7 +57,8 @@ private slots:
 
     void holdingRepeatsAndStopsAtTheEnd() {
         Rig r;
-        AutoRepeat repeat(repeatCode, guard, 75);
+        AutoRepeat repeat(repeatCode, 75);
+        watch(repeat);
         repeat.attach(r.plus, 111, [&] { stepReadout(r.readout, +1, 1); });
         r.readout->setText(QStringLiteral("10"));
         QTest::mousePress(r.plus, Qt::LeftButton, {}, QPoint(5, 4));
@@ -71,7 +77,8 @@ private slots:
 
     void releasedOutsideMakesNoFinalStep() {
         Rig r;
-        AutoRepeat repeat(repeatCode, guard, 75);
+        AutoRepeat repeat(repeatCode, 75);
+        watch(repeat);
         repeat.attach(r.minus, 112, [&] { stepReadout(r.readout, -1, 1); });
         r.readout->setText(QStringLiteral("5"));
         const int writes = r.writes;
@@ -89,11 +96,12 @@ private slots:
 
     void ticksStepOnlyTheHeldButton() {
         Rig r;
-        AutoRepeat repeat(repeatCode, guard, 75);
+        AutoRepeat repeat(repeatCode, 75);
+        watch(repeat);
         int plus = 0, minus = 0;
         repeat.attach(r.plus, 211, [&] { ++plus; });
         repeat.attach(r.minus, 212, [&] { ++minus; });
-        repeat.press(212);
+        repeat.press(r.minus, 212);
         repeat.tick();
         repeat.tick();
         QCOMPARE(minus, 2);
@@ -101,6 +109,29 @@ private slots:
         repeatCode = 999;  // a code no button has
         repeat.tick();
         QCOMPARE(minus + plus, 2);
+    }
+
+    // A held button that hides or is disabled sees no release: the repeat
+    // stops there and its owner lets go of the guard.
+    void hiddenOrDisabledHeldButtonStops() {
+        for (const bool hide : {true, false}) {
+            Rig r;
+            AutoRepeat repeat(repeatCode, 75);
+            watch(repeat);
+            repeat.attach(r.plus, 111, [&] { stepReadout(r.readout, +1, 1); });
+            r.readout->setText(QStringLiteral("40"));
+            QTest::mousePress(r.plus, Qt::LeftButton, {}, QPoint(5, 4));
+            QCOMPARE(guard, 1);
+            if (hide)
+                r.window.hide();  // the window going hides the button too
+            else
+                r.plus->setEnabled(false);
+            QCOMPARE(guard, 0);
+            QCOMPARE(repeatCode, 0);
+            QVERIFY(!repeat.timer()->isActive());
+            repeat.tick();
+            QCOMPARE(r.readout->text(), QStringLiteral("40"));
+        }
     }
 
     void stepsStayInRange() {

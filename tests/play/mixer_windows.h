@@ -4,6 +4,7 @@
 // card descriptions.
 
 #include "app/app_context.h"
+#include "app/mixer_controller.h"
 #include "config/channel_dialog.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
@@ -11,19 +12,22 @@
 #include "mixer/audio_mixer.h"
 #include "platform/mixer_service.h"
 #include "platform/sim/sim_driver.h"
-#include "play/channel_strip.h"
+#include "strips/channel_strip.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
+#include "support/recorded_messages.h"
 
 #include <QCheckBox>
 #include <QTest>
 
 struct MixerWindows {
-    explicit MixerWindows(const QByteArray& json) : ctx(load(json)) {
+    explicit MixerWindows(const QByteArray& json)
+        : ctx(load(json), std::make_unique<RecordedMessages>(messages)) {
         driver = static_cast<SimDriver*>(&ctx.service().driver());
         ctx.createWindows();
         f1 = ctx.Form1();
         rec = ctx.rec();
+        ctl = ctx.controller();
     }
     static std::unique_ptr<SimDriver> load(const QByteArray& json) {
         QString error;
@@ -39,6 +43,10 @@ struct MixerWindows {
     T* inRec(const char* name) const {
         return rec->findChild<T*>(QString::fromLatin1(name));
     }
+    // A strip's panel (cha0, cha2, ...) in its window.
+    static QWidget* panel(const ChannelStrip* strip) {
+        return static_cast<QWidget*>(strip->parent())->findChild<QWidget*>(QString::fromLatin1(strip->row.names->panel));
+    }
     // Control id of control k of a line of device 0 (conn -1: the destination).
     DWORD controlId(int dest, int conn, int k) const {
         const TMixerDestination* d = f1->Mixer->Destinations()->Items(dest);
@@ -50,10 +58,12 @@ struct MixerWindows {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 
+    RecordedMessages::Log messages;  // before the context, which reports into it
     AppContext ctx;
     SimDriver* driver;
     TForm1* f1;
     Trec* rec;
+    MixerController* ctl;
 };
 
 // A stereo or mono source line with a volume and a mute.

@@ -54,8 +54,7 @@ private slots:
         MixerWindows w(cardWith(stereoSources(3)));
         w.ctx.Form4()->tuch->setChecked(false);
         w.ctx.Form4()->box("BWCCCheckBox3")->setChecked(false);  // cha3
-        w.ctx.state().ChangeGuard = 1;
-        w.f1->Button1Click();
+        w.ctl->Button1Click();
         QCOMPARE(boundStrips(w), (QStringList{"cha0", "cha2", "cha4"}));
         QVERIFY(w.play("chatune")->isHidden());
         QCOMPARE(w.play("cha0")->x(), 10);
@@ -72,8 +71,7 @@ private slots:
         // Whatever the boxes say.
         w.ctx.Form4()->box("BWCCCheckBox5")->setChecked(false);
         w.ctx.Form4()->tuch->setChecked(false);
-        w.ctx.state().ChangeGuard = 1;
-        w.f1->Button1Click();
+        w.ctl->Button1Click();
         QCOMPARE(boundStrips(w).size(), 11);
         QCOMPARE(w.f1->width(), 941);
     }
@@ -137,7 +135,7 @@ private slots:
         QTest::mousePress(co22, Qt::LeftButton);
         QTest::mouseRelease(co22, Qt::LeftButton);
         QCOMPARE(w.values(0, 0, 3), std::vector<DWORD>{1});
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
         QTest::mousePress(mute, Qt::LeftButton);
         QTest::mouseRelease(mute, Qt::LeftButton);
         QCOMPARE(mute->Color(), kRed);

@@ -7,7 +7,6 @@
 #include "controls/step_button.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -58,7 +57,7 @@ private slots:
         QCOMPARE(w.play("curs113")->y(), 28);
         QCOMPARE(w.values(0, 1, 0), pair(29475, 29475));
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit1")->text(), QStringLiteral("61"));  // 40000
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
     }
 
     void dragConvertsAtTheEnds() {
@@ -72,7 +71,7 @@ private slots:
         QVERIFY(cursor->isHidden());
         QVERIFY(!shadow->isHidden());
         QVERIFY(w.play("level12")->isHidden());
-        QCOMPARE(w.ctx.state().ChangeGuard, 2);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 2);
 
         drag.to(80);  // far below the track
         QCOMPARE(shadow->y(), 50);
@@ -91,14 +90,14 @@ private slots:
         drag.to(1);
         QCOMPARE(readout->text(), QStringLiteral("97"));
         drag.release(1);
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
         QVERIFY(!cursor->isHidden());
         QVERIFY(shadow->isHidden());
         QVERIFY(!w.play("level12")->isHidden());
         QCOMPARE(cursor->y(), 1);
         QCOMPARE(w.values(0, 0, 0), pair(63535, 63535));
         // A refresh places the cursor by the read-out: 97 gives 2.
-        w.f1->Button5Click();
+        w.ctl->Button5Click();
         QCOMPARE(cursor->y(), 2);
     }
 
@@ -160,7 +159,7 @@ private slots:
         QCOMPARE(right->x(), 47);
         QCOMPARE(w.play("SpeedButton7")->pos(), QPoint(53, 108));
         QCOMPARE(left->toolTip(), QStringLiteral("You can edit the left volume here... "));
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
 
         type(right, "99");
         QCOMPARE(w.values(0, 0, 0), pair(61 * 655, 65535));
@@ -193,7 +192,7 @@ private slots:
         auto* plus = w.play<TStepButton>("SpeedButton1");  // strip 2, left +
         QTest::mousePress(plus, Qt::LeftButton);
         QCOMPARE(w.ctx.state().RepeatCode, 211);
-        QCOMPARE(w.ctx.state().ChangeGuard, 1);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 1);
         QTest::mouseRelease(plus, Qt::LeftButton);
         QCOMPARE(w.ctx.state().RepeatCode, 0);
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("62"));
@@ -211,7 +210,6 @@ private slots:
         MixerWindows w(twoSources());
         auto* link = w.play<TPanel>("lr1");
         QCOMPARE(link->pos(), QPoint(7, 42));
-        w.ctx.state().ChangeGuard = 0;
         link->OnMouseDown(link, Qt::LeftButton, {}, 0, 0);
         QCOMPARE(link->pos(), QPoint(7, 42));  // the master's link button stays
         QCOMPARE(w.play("MaskEdit1")->x(), 17);
@@ -258,10 +256,10 @@ private slots:
         MixerWindows::settle();
         QCOMPARE(w.play<TPanel>("mut3")->Color(), kRed);
         QCOMPARE(w.play<TPanel>("mut3")->Bevel(), TPanel::BevelKind::Lowered);
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
     }
 
-    void aDragIgnoresOutsideChanges() {
+    void aDragHoldsOutsideChangesUntilItEnds() {
         MixerWindows w(twoSources());
         w.f1->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.f1));
@@ -272,7 +270,10 @@ private slots:
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("79"));
         drag.release(10);
-        // Once the drag is over, the next change from outside is shown.
+        // Once the drag is over the change made meanwhile shows, then the next one.
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("20"));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("79"));
         QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {6550, 6550}));
         MixerWindows::settle();
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("10"));
@@ -282,21 +283,13 @@ private slots:
     void anotherCardWarnsAndEnds() {
         MixerWindows w(twoSources());
         w.ctx.state().BoundProductName = QStringLiteral("Some Other Card");
-        QString shown;
-        // The warning is modal: answer it as a user would once it is up.
-        QTimer answer;
-        answer.setInterval(10);
-        connect(&answer, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                QTest::keyClick(box, Qt::Key_Enter);
-            }
-        });
-        answer.start();
         QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {13100, 13100}));
-        QTRY_VERIFY(!shown.isEmpty());
-        QCOMPARE(shown, QStringLiteral("Your System Sound-Cards has changed outside Tavlo. You have to terminate "
-                                       "Tavlo and reload it again..."));
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {6550, 6550}));
+        QTRY_VERIFY(!w.messages.warnings.isEmpty());
+        MixerWindows::settle();
+        QCOMPARE(w.messages.warnings, QStringList{QStringLiteral(
+                     "Your System Sound-Cards has changed outside Tavlo. You have to terminate "
+                     "Tavlo and reload it again...")});
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));  // no refresh
     }
 };

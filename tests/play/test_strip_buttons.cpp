@@ -24,8 +24,11 @@ QByteArray fiveSources() { return cardWith(stereoSources(5)); }
 
 struct Solo {
     MixerWindows& w;
-    TPanel* mute(int strip) const { return w.f1->strips()[strip - 1]->mute; }
-    TPanel* solo(int strip) const { return w.f1->strips()[strip - 1]->solo; }
+    TPanel* named(int strip, const char* StripNames::*name) const {
+        return w.f1->findChild<TPanel*>(QString::fromLatin1(w.f1->strips()[strip - 1]->row.names->*name));
+    }
+    TPanel* mute(int strip) const { return named(strip, &StripNames::mute); }
+    TPanel* solo(int strip) const { return named(strip, &StripNames::solo); }
     bool muted(int strip) const { return mute(strip)->Color() == kRed; }
     // The card's mute of strip k's line.
     bool lineMuted(int strip) const { return w.values(0, strip - 2, 1) == std::vector<DWORD>{1}; }
@@ -65,7 +68,7 @@ private slots:
         QCOMPARE(s.card(), (QList<int>{2, 4, 5, 6}));
         QCOMPARE(s.mute(5)->Tag(), 1);
         QCOMPARE(s.mute(4)->Tag(), 0);
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
         // The master takes no part.
         QVERIFY(!s.muted(1));
 
@@ -166,8 +169,8 @@ private slots:
         MixerWindows w(fiveSources());
         Solo s{w};
         w.ctx.Form4()->box("BWCCCheckBox5")->setChecked(false);  // strip 5
-        w.f1->Button1Click();
-        w.f1->Button5Click();
+        w.ctl->Button1Click();
+        w.ctl->Button5Click();
         QVERIFY(!w.f1->strips()[4]->Bound());
         const std::vector<DWORD> before = w.values(0, 3, 1);
         click(s.solo(2));
@@ -225,13 +228,13 @@ private slots:
         // A second held: 13 ticks of 75 ms, and the click at the release.
         for (int i = 0; i < 13; ++i) w.f1->repeat->tick();
         QCOMPARE(readout->text(), QStringLiteral("23"));
-        QCOMPARE(w.ctx.state().ChangeGuard, 1);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 1);
         QTest::mouseRelease(plus, Qt::LeftButton);
         QCOMPARE(readout->text(), QStringLiteral("24"));
         QCOMPARE(w.values(0, 0, 0), (std::vector<DWORD>{24 * 655, 24 * 655}));
         QVERIFY(!timer->isActive());
         QCOMPARE(w.ctx.state().RepeatCode, 0);
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
 
         // Held at the top it stops at 99.
         readout->setText(QStringLiteral("95"));
@@ -269,10 +272,11 @@ private slots:
         for (std::size_t k = 0; k < w.f1->strips().size(); ++k) {
             ChannelStrip* strip = w.f1->strips()[k];
             const int n = static_cast<int>(k) + 1;
-            const QString before = strip->right.readout->text();
+            auto* readout = w.f1->findChild<TTwoDigitEdit*>(QString::fromLatin1(strip->row.names->readR));
+            const QString before = readout->text();
             w.ctx.state().RepeatCode = 100 * n + 22;
             w.f1->repeat->tick();
-            QCOMPARE(strip->right.readout->text().toInt(), before.toInt() - 1);
+            QCOMPARE(readout->text().toInt(), before.toInt() - 1);
         }
         QCOMPARE(w.ctx.state().RepeatCode, 1222);
         // A code that matches no button does nothing.
@@ -301,7 +305,7 @@ private slots:
         QTest::mouseRelease(plus, Qt::LeftButton);
         QCOMPARE(readout->text().toInt(), start + 10);
         QCOMPARE(w.values(1, 0, 0), std::vector<DWORD>{DWORD((start + 10) * 655)});
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
     }
 
     // --- tone panel ------------------------------------------------------------
@@ -320,7 +324,7 @@ private slots:
         knob->SetPosition(29900);  // same read-out step: left where it is
         QCOMPARE(knob->Position(), 29900);
         QCOMPARE(w.values(0, -1, 3), std::vector<DWORD>{29900});
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
 
         // The tone buttons repeat through the same timer with their codes.
         readout->setText(QStringLiteral("97"));
@@ -412,7 +416,7 @@ private slots:
 
     void recordingNamesGrowToTheRight() {
         MixerWindows w(fiveSources());
-        w.rec->strips()[2]->nameLabel->setText(QStringLiteral("Ten chars!"));
+        w.rec->strips()[2]->SetName(QStringLiteral("Ten chars!"));
         auto* panel = w.inRec<TPanel>("Panel195");
         const QRect rest = panel->geometry();
         QTest::mousePress(w.inRec("Label15"), Qt::LeftButton);

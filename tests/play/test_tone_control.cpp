@@ -1,6 +1,5 @@
 // Treble and bass: knob and read-out in step with each other and the card.
 
-#include "app/app_context.h"
 #include "controls/auto_repeat.h"
 #include "controls/rotary_knob.h"
 #include "controls/step_button.h"
@@ -9,6 +8,8 @@
 #include "platform/mixer_service.h"
 #include "platform/sim/sim_driver.h"
 #include "play/tone_control.h"
+#include "strips/shared_state.h"
+#include "support/sim_fixture.h"
 
 #include <QTest>
 
@@ -19,27 +20,23 @@ const char* kCard = R"({"devices":[{"name":"Tone","destinations":[{"type":"speak
   {"name":"Flat","destinations":[{"type":"speakers","name":"Play","controls":[{"type":"volume"}]}]}]})";
 
 struct Panel {
-    explicit Panel(int device = 0) {
-        QString error;
-        auto d = SimDriver::fromJson(kCard, &error);
-        driver = d.get();
-        context = std::make_unique<AppContext>(std::move(d));
-        mixer = std::make_unique<TAudioMixer>(context->service());
+    explicit Panel(int device = 0) : fixture(kCard), driver(fixture.driver) {
+        mixer = std::make_unique<TAudioMixer>(*fixture.service);
         mixer->SetMixerId(device);
         knob->SetMax(65535);
         knob->SetPosition(32767);
         knob->resize(30, 30);
         readout->setText(QStringLiteral("50"));
-        repeat = std::make_unique<AutoRepeat>(context->state().RepeatCode, context->state().ChangeGuard, 75);
-        tone = std::make_unique<ToneControl>(*context, mixer.get(), ToneControl::Kind::Treble,
+        repeat = std::make_unique<AutoRepeat>(state.RepeatCode, 75);
+        tone = std::make_unique<ToneControl>(state, mixer.get(), ToneControl::Kind::Treble,
                                              ToneControl::Widgets{knob, readout, plus, minus}, *repeat);
         tone->reset();
-        context->state().ChangeGuard = 0;
-        context->state().StepSize = 1;
+        state.StepSize = 1;
     }
     std::vector<DWORD> treble() const { return driver->values(0, 2); }  // control ids follow the description
-    SimDriver* driver = nullptr;
-    std::unique_ptr<AppContext> context;
+    SimFixture fixture;
+    SimDriver* driver;
+    SharedState state;
     std::unique_ptr<TAudioMixer> mixer;
     QWidget window;
     TRotaryKnob* knob = new TRotaryKnob(&window);
@@ -71,7 +68,7 @@ private slots:
         p.knob->SetPosition(65535);
         QCOMPARE(p.readout->text(), QStringLiteral("99"));
         QCOMPARE(p.knob->Position(), 65535);
-        QCOMPARE(p.context->state().ChangeGuard, 0);
+        QCOMPARE(int(p.state.ChangeGuard.level()), 0);
     }
 
     void typedValuesAreBroughtIntoRange() {
@@ -108,7 +105,7 @@ private slots:
         QCOMPARE(p.knob->Position(), 32767);
         QCOMPARE(p.driver->writeCount(1), writes);
         QCOMPARE(p.knob->toolTip(), QStringLiteral("No treble edition with that soundcard..."));
-        QCOMPARE(p.context->state().ChangeGuard, 0);
+        QCOMPARE(int(p.state.ChangeGuard.level()), 0);
     }
 
     void refreshShowsTheCardsValue() {

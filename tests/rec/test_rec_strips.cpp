@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(plateColour(w, "Image15"), kRed);
 
         QTest::mousePress(line, Qt::LeftButton);
-        QCOMPARE(w.ctx.state().ChangeGuard, 0);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
         QCOMPARE(line->Color(), kRed);
         QCOMPARE(line->Bevel(), TPanel::BevelKind::Lowered);
         QCOMPARE(mic->Color(), kSilver);  // at once
@@ -116,9 +116,8 @@ private slots:
     void hiddenStripKeepsItsButton() {
         MixerWindows w(cardWith({sourceLine("A")}));
         w.ctx.Form4()->box("BWCCCheckBox13")->setChecked(false);  // the Mic strip
-        w.ctx.state().ChangeGuard = 1;
-        w.f1->Button1Click();
-        w.f1->Button5Click();
+        w.ctl->Button1Click();
+        w.ctl->Button5Click();
         QCOMPARE(w.inRec<TPanel>("cha2")->Tag(), 1);
         auto* mic = w.inRec<TPanel>("mut2");
         ChannelStrip::SetSwitch(mic, true, kRed);

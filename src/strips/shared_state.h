@@ -1,14 +1,17 @@
 #pragma once
 // The state the windows share. One instance lives in the application
 // context; the start values are those the process begins with, before any
-// window's creation handler runs.
+// window's creation handler runs. The change guard starts idle here; the
+// application holds it from its start until the first initialisation ends.
+
+#include "strips/change_guard.h"
 
 #include <QString>
 
 #include <cstdint>
 
 struct SharedState {
-    std::uint8_t ChangeGuard = 1;  // 0 idle, 1 the program writes, 2 a fader drag
+    ::ChangeGuard ChangeGuard;  // 0 idle, 1 the program writes, 2 a fader drag
     std::uint8_t MixerIndex = 0;
     std::uint8_t PlayDestIndex = 0;
     std::uint8_t RecDestIndex = 0;

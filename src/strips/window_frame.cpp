@@ -1,7 +1,7 @@
-#include "play/window_frame.h"
+#include "strips/window_frame.h"
 
 #include "controls/panel.h"
-#include "play/strip_pictures.h"
+#include "strips/strip_pictures.h"
 
 #include <QLabel>
 #include <QWidget>

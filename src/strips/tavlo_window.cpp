@@ -1,19 +1,24 @@
-#include "app/tavlo_window.h"
+#include "strips/tavlo_window.h"
 
 #include <QMouseEvent>
 #include <QWindow>
 
-TavloWindow::TavloWindow(AppContext& context, const QString& objectName, const QString& caption)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), context_(context) {
+TavloWindow::TavloWindow(const QString& objectName, const QString& caption)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(objectName);
     setWindowTitle(caption);
 }
 
 void TavloWindow::setStayOnTop(bool onTop) {
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible) show();  // changing flags hides a window
+    // Through the native window when there is one: QWidget::setWindowFlag
+    // would hide the window and show it again, running its hide handlers.
+    if (QWindow* handle = windowHandle()) {
+        handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        overrideWindowFlags(handle->flags());
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
 }
 
 void TavloWindow::mousePressEvent(QMouseEvent* event) {

@@ -1,4 +1,4 @@
-#include "play/strip_table.h"
+#include "strips/strip_table.h"
 
 namespace {
 

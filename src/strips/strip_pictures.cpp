@@ -1,4 +1,4 @@
-#include "play/strip_pictures.h"
+#include "strips/strip_pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

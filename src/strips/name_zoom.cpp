@@ -1,4 +1,4 @@
-#include "play/name_zoom.h"
+#include "strips/name_zoom.h"
 
 #include "controls/panel.h"
 

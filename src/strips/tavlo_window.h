@@ -5,13 +5,10 @@
 #include <QPoint>
 #include <QWidget>
 
-class AppContext;
-
 class TavloWindow : public QWidget {
     Q_OBJECT
 public:
-    TavloWindow(AppContext& context, const QString& objectName, const QString& caption);
-    AppContext& context() const { return context_; }
+    TavloWindow(const QString& objectName, const QString& caption);
 
     // Switches between stay-on-top and normal style (dialogs of the program
     // lower the mixer windows while they are open).
@@ -30,7 +27,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    AppContext& context_;
     bool designedPlacement_ = false;
     enum class Drag { None, System, Manual } drag_ = Drag::None;
     QPoint grabOffset_;  // mouse position within the window at the press

@@ -1,15 +1,15 @@
 // The routines of a channel strip: reading its line, writing it from the
 // read-outs, the fader drag and the link toggle.
 
-#include "app/app_context.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "controls/step_button.h"
 #include "controls/two_digit_edit.h"
 #include "mixer/audio_mixer.h"
 #include "mixer/levels.h"
-#include "play/channel_strip.h"
-#include "play/strip_pictures.h"
+#include "strips/channel_strip.h"
+#include "strips/shared_state.h"
+#include "strips/strip_pictures.h"
 
 #include <QLabel>
 
@@ -44,11 +44,18 @@ void ChannelStrip::SetSwitch(TPanel* button, bool on, const QColor& onColor) {
 }
 
 void ChannelStrip::ToggleSwitch(TPanel* button, const QColor& onColor) {
-    SharedState& s = context_.state();
-    s.ChangeGuard = 1;
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
     SetSwitch(button, !isOn(button, onColor), onColor);
     WriteLeft();
-    // The button's release lets go of the guard.
+}
+
+void ChannelStrip::ReReadAfterRefusal() {
+    // The card did not take a write: show what it holds. The re-read's own
+    // write-backs may be refused too; they must not start another.
+    if (rereading_) return;
+    rereading_ = true;
+    Read();
+    rereading_ = false;
 }
 
 void ChannelStrip::PlaceCursor(Fader& f, int top) {
@@ -57,113 +64,120 @@ void ChannelStrip::PlaceCursor(Fader& f, int top) {
 }
 
 int ChannelStrip::SwitchValue() const {
-    const bool on = isOn(mute, kRed);
+    const bool on = isOn(mute_, kRed);
     // A recording source that is not picked leaves a single-choice list
     // alone: writing its 0 would drop the source that is picked.
-    if (!on && row.kind == StripKind::Rec && Conn() >= 0 && context_.state().RecMuxIndex != -2 && !dropSelection_)
+    if (!on && row.kind == StripKind::Rec && Conn() >= 0 && state_.RecMuxIndex != -2 && !dropSelection_)
         return -1;
     return on ? 1 : 0;
 }
 
 void ChannelStrip::WriteLeft() {
-    const SharedState& s = context_.state();
+    const SharedState& s = state_;
     const int muteValue = SwitchValue();
-    const int l = ownLevel(left.readout);
+    const int l = ownLevel(left_.readout);
     int r;
     if (Linked()) {
-        right.readout->setText(left.readout->text());  // runs the right write first
+        right_.readout->setText(left_.readout->text());  // runs the right write first
         r = l;
     } else {
-        r = otherLevel(right.readout);
+        r = otherLevel(right_.readout);
     }
-    if (s.SwapLR)
-        mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue);
-    else
-        mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
-    if (s.ChangeGuard != 2) PlaceCursor(left, positionFromLevel(l));
-    for (TPanel* co : {co1, co2})
-        if (!co->isHidden()) mixer_->SetControlValue(Dest(), Conn(), co->Tag(), isOn(co, kLime) ? 1 : 0);
+    bool written = s.SwapLR ? mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue)
+                            : mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
+    if (!s.ChangeGuard.dragging()) PlaceCursor(left_, positionFromLevel(l));
+    for (TPanel* co : {co1_, co2_})
+        if (!co->isHidden() && !mixer_->SetControlValue(Dest(), Conn(), co->Tag(), isOn(co, kLime) ? 1 : 0))
+            written = false;
+    if (!written) ReReadAfterRefusal();
 }
 
 void ChannelStrip::WriteRight() {
-    const SharedState& s = context_.state();
+    const SharedState& s = state_;
     const int muteValue = SwitchValue();
-    const int r = ownLevel(right.readout);
-    const int l = otherLevel(left.readout);
-    if (s.SwapLR)
-        mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue);
-    else
-        mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
-    if (s.ChangeGuard != 2) PlaceCursor(right, positionFromLevel(r));
+    const int r = ownLevel(right_.readout);
+    const int l = otherLevel(left_.readout);
+    const bool written = s.SwapLR ? mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue)
+                                  : mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
+    if (!s.ChangeGuard.dragging()) PlaceCursor(right_, positionFromLevel(r));
+    if (!written) ReReadAfterRefusal();
 }
 
 void ChannelStrip::ShowSelection(bool on) {
-    SetSwitch(mute, on, kRed);
+    SetSwitch(mute_, on, kRed);
+    ShowPlate(on);
+}
+
+void ChannelStrip::ShowPlate(bool on) {
     if (row.kind != StripKind::Rec) return;
-    nameLabel->setStyleSheet(on ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
-    if (plate) plate->SetPicture(strip_pictures::fill(plate->size(), on ? kRed : kSilver));
+    nameLabel_->setStyleSheet(on ? QStringLiteral("color: white;") : QStringLiteral("color: black;"));
+    if (plate_) plate_->SetPicture(strip_pictures::fill(plate_->size(), on ? kRed : kSilver));
 }
 
 void ChannelStrip::Read() {
-    const SharedState& s = context_.state();
+    const SharedState& s = state_;
+    // A line without a mute control reads as not muted.
     bool muted = false;
-    if (mixer_->GetLineMute(Dest(), Conn(), muted)) ShowSelection(muted);
+    if (!mixer_->GetLineMute(Dest(), Conn(), muted)) muted = false;
+    ShowSelection(muted);
     // The extra switches show the line's own state, so that the next write
     // of the strip keeps it instead of switching the control off.
-    for (TPanel* co : {co1, co2})
+    for (TPanel* co : {co1_, co2_})
         if (!co->isHidden()) SetSwitch(co, mixer_->GetControlValue(Dest(), Conn(), co->Tag()) > 0, kLime);
     int l = -1, r = -1, m = 0;
     bool stereo = false, volDisabled = false, muteDisabled = false;
     if (!mixer_->GetLineLevels(Dest(), Conn(), l, r, m, stereo, volDisabled, muteDisabled)) return;
     if (s.SwapLR) std::swap(l, r);
-    left.readout->setText(readoutText(l));
-    PlaceCursor(left, positionFromLevel(l));
-    right.readout->setText(readoutText(r));
-    PlaceCursor(right, positionFromLevel(r));
+    left_.readout->setText(readoutText(l));
+    PlaceCursor(left_, positionFromLevel(l));
+    right_.readout->setText(readoutText(r));
+    PlaceCursor(right_, positionFromLevel(r));
 }
 
 // --- fader drag -----------------------------------------------------------
 
 void ChannelStrip::CursorDown(Side side, int y) {
     Fader& f = fader(side);
-    SharedState& s = context_.state();
+    SharedState& s = state_;
     f.cursor->hide();
     f.shadow->show();
     f.level->hide();
-    s.ChangeGuard = 2;
+    dragHold_ = s.ChangeGuard.hold(ChangeGuard::Dragging);
     f.shadow->move(f.shadow->x(), f.cursor->y());
     s.DragOffset = f.cursor->y() - y;
     dragging_[side == Side::Left ? 0 : 1] = true;
 }
 
 void ChannelStrip::CursorMove(Side side, int y) {
-    SharedState& s = context_.state();
+    SharedState& s = state_;
     // Only the fader whose cursor was pressed follows the mouse.
-    if (s.ChangeGuard != 2 || !dragging_[side == Side::Left ? 0 : 1]) return;
+    if (!s.ChangeGuard.dragging() || !dragging_[side == Side::Left ? 0 : 1]) return;
     Fader& f = fader(side);
     const int top = std::clamp(y + s.DragOffset, 0, kFaderTravel);
     f.shadow->move(f.shadow->x(), top);
     f.readout->setText(QString::number(readoutFromPosition(top)));
     f.shadow->repaint();
     if (side == Side::Left && Linked()) {
-        right.readout->setText(left.readout->text());
-        PlaceCursor(right, top);
+        right_.readout->setText(left_.readout->text());
+        PlaceCursor(right_, top);
     }
 }
 
 void ChannelStrip::CursorUp(Side side, int y) {
-    SharedState& s = context_.state();
+    EndDrag(side, std::clamp(y + state_.DragOffset, 0, kFaderTravel));
+}
+
+void ChannelStrip::EndDrag(Side side, int top) {
     bool& dragging = dragging_[side == Side::Left ? 0 : 1];
     if (!dragging) return;
     dragging = false;
     Fader& f = fader(side);
-    s.ChangeGuard = 0;
-    const int top = std::clamp(y + s.DragOffset, 0, kFaderTravel);
+    dragHold_.release();
     PlaceCursor(f, top);
     f.cursor->show();
     f.level->show();
     f.shadow->hide();
-    if (side == Side::Left && Linked()) PlaceCursor(right, top);
+    if (side == Side::Left && Linked()) PlaceCursor(right_, top);
 }
 
 // --- link ----------------------------------------------------------------
@@ -171,14 +185,12 @@ void ChannelStrip::CursorUp(Side side, int y) {
 void ChannelStrip::LinkMouseDown() {
     // Playback sources write under the guard; the master and the recording
     // strips leave it as it is.
-    SharedState& s = context_.state();
-    const bool guard = row.kind == StripKind::PlaySource;
-    if (guard) s.ChangeGuard = 1;
+    ChangeGuard::Hold writing;
+    if (row.kind == StripKind::PlaySource) writing = state_.ChangeGuard.hold();
     if (Linked()) {
         SetLinkedLayout(false);
     } else {
         SetLinkedLayout(true);
-        right.readout->setText(left.readout->text());  // the right channel takes the left level
+        right_.readout->setText(left_.readout->text());  // the right channel takes the left level
     }
-    if (guard) s.ChangeGuard = 0;
 }

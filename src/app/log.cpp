@@ -1,0 +1,6 @@
+#include "app/log.h"
+
+Q_LOGGING_CATEGORY(lcInit, "tavlo.init", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcRefresh, "tavlo.refresh", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcCards, "tavlo.cards", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcConfig, "tavlo.config", QtInfoMsg)

@@ -1,0 +1,127 @@
+#pragma once
+// The one owner of the sequences that span windows: the full
+// initialisation of both mixer windows for the card in use (binding, names
+// and layout, first read), the refresh when the card changes outside the
+// program, cards coming and going, the end of the splash phase, and the
+// configuration's read and save. It is the only code that knows every
+// window; the windows expose their parts and emit signals for requests.
+//
+// Rules it keeps:
+// - Echoes of the program's own writes never refresh: the mixer objects
+//   drop them. A change made outside runs one refresh; changes arriving
+//   together run one refresh after them (one posted call per turn of the
+//   event loop); a change arriving while the guard is held is kept and
+//   refreshed once when the guard returns to 0.
+// - A card whose product name is no longer the bound one, or the bound card
+//   disappearing, warns once and ends the program.
+// - The bound card keeps being the one in use when other cards come or go.
+
+#include "strips/change_guard.h"
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class ChannelStrip;
+class QComboBox;
+class TAudioMixer;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class Trec;
+class UserMessages;
+struct ConfigSaveResult;
+struct ConfigFileContents;
+struct ConfigValues;
+struct SharedState;
+
+class MixerController : public QObject {
+    Q_OBJECT
+public:
+    struct Windows {
+        TForm3& splash;
+        TForm1& play;
+        Trec& rec;
+        TForm2& vu;
+        TForm4& dialog;
+    };
+    MixerController(SharedState& state, UserMessages& messages, Windows windows, QObject* parent = nullptr);
+    ~MixerController() override;
+
+    // TForm4.FormCreate: the first full initialisation, still under the
+    // guard the program started with, then the first read of the card.
+    void FirstInitialisation(ChangeGuard::Hold startUp);
+
+    // Button1Click: full (re)initialisation of both mixer windows for
+    // MixerIndex. The caller holds the guard.
+    void Button1Click();
+    // Button4Click: which line and control feeds which strip of both windows.
+    void Button4Click();
+    // Button3Click ("Init"): names and stereo/mono layout of the bound
+    // strips. False when there is no mixer at all.
+    bool Button3Click();
+    // Button5Click ("mixer change"): reads every bound strip of both windows
+    // back from the card.
+    void Button5Click();
+    void ComboBox1Change();
+
+    // OnControlChange of Form1.Mixer and Form1.Mixer1.
+    void MixerControlChange(TAudioMixer* Sender, int MixerH, int ID);
+    void Mixer1ControlChange(TAudioMixer* Sender, int MixerH, int ID);
+
+    // Form1.Timer1: the end of the splash phase.
+    void Timer1Timer();
+
+    // The configuration (config_apply.cpp). optionsClick reads the file into
+    // the dialog's boxes, the menu checks, the animation switch and the
+    // windows' places; saveConfiguration (TForm4.saveClick) writes it;
+    // saveClick is the menu's "Save your configuration" with its messages,
+    // true when saved.
+    void optionsClick();
+    [[nodiscard]] ConfigSaveResult saveConfiguration();
+    bool saveClick();
+    void applyConfig(const ConfigFileContents& contents);
+    ConfigValues currentConfig() const;
+    // Coloured borders (each mixer window its own pictures) or silver ones.
+    void applyBorderScheme(bool coloured);
+
+    // Refreshes run so far (Button5Click), for tests and diagnostics.
+    int refreshCount() const { return refreshes_; }
+
+    // A diagnostic trace point: logged, and shown in a box unless traces
+    // are off (they are as soon as the splash exists).
+    void trace(const QString& text);
+
+private:
+    // Steps of the binding, in order.
+    void resetStripsForBinding();
+    void findDestinations();
+    void bindPlaybackNames();
+    void applyChannelBoxes(const std::vector<ChannelStrip*>& strips, const QComboBox* names);
+    void layOutPlayback();
+    void bindRecordingNames();
+    void layOutRecording();
+    void bindControls();
+    void bindLine(TAudioMixer& mixer, int D, int C);
+
+    // Steps of Button1Click.
+    void nameCardMenu(int count);
+    void showCardMenuItems(int count);
+    void showRecordingMaster();
+
+    void requestRefresh();
+    void runRequestedRefresh();
+    void devicesChanged();
+    // Warns once that the card set changed and ends the program.
+    void endForChangedCards();
+
+    SharedState& state_;
+    UserMessages& messages_;
+    Windows w_;
+    bool refreshWanted_ = false;
+    bool refreshPosted_ = false;
+    bool ending_ = false;
+    int refreshes_ = 0;
+};
