@@ -2,8 +2,13 @@
 
 #include "platform/mixer_service.h"
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcMixer, "tavlo.mixer")
+
 TAudioMixer::TAudioMixer(MixerService& service, QObject* owner) : QObject(owner), service_(service) {
     // This object is also the window the device posts its notifications to.
+    connect(&service_, &MixerService::devicesChanged, this, &TAudioMixer::devicesChanged);
     mixerCount_ = static_cast<int>(service_.mixerGetNumDevs());
     mixerId_ = -1;
     SetMixerId(0);
@@ -16,7 +21,25 @@ void TAudioMixer::CloseMixer() {
         service_.mixerClose(mixerHandle_);
         mixerId_ = -1;
     }
+    deviceGone_ = false;
     destinations_.reset();
+}
+
+void TAudioMixer::devicesChanged() {
+    mixerCount_ = static_cast<int>(service_.mixerGetNumDevs());
+    if (mixerId_ >= 0) {
+        UINT index = 0;
+        if (service_.mixerGetID(mixerHandle_, &index, MIXER_OBJECTF_HMIXER) == MMSYSERR_NOERROR) {
+            mixerId_ = static_cast<int>(index);
+        } else {
+            qCInfo(lcMixer).noquote() << "mixer device" << productName_ << "is gone";
+            service_.mixerClose(mixerHandle_);
+            mixerHandle_ = 0;
+            mixerId_ = -1;
+            deviceGone_ = true;
+        }
+    }
+    if (OnDevicesChange) OnDevicesChange(this);
 }
 
 void TAudioMixer::SetMixerId(int Value) {
@@ -41,6 +64,7 @@ void TAudioMixer::SetMixerId(int Value) {
 bool TAudioMixer::event(QEvent* e) {
     if (e->type() != MixerNotifyEvent::eventType()) return QObject::event(e);
     const auto* n = static_cast<const MixerNotifyEvent*>(e);
+    if (n->echo() && ignoreEchoes_) return true;
     const TMixerChange& handler = n->message() == MM_MIXM_LINE_CHANGE ? OnLineChange : OnControlChange;
     if (handler) handler(this, static_cast<int>(n->handle()), static_cast<int>(n->id()));
     return true;

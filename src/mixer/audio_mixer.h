@@ -1,7 +1,7 @@
 #pragma once
 // TAudioMixer: one open mixer device and its line and control tree, the
-// value operations on its lines, and the device's change notifications
-// turned into two events.
+// value operations on its lines, the device's change notifications turned
+// into two events, and the coming and going of devices.
 
 #include "mixer/mixer_lists.h"
 #include "platform/mmsystem.h"
@@ -16,6 +16,7 @@ class MixerService;
 
 // Sender, the reporting device's handle, the line or control id.
 using TMixerChange = std::function<void(TAudioMixer* Sender, int MixerH, int ID)>;
+using TMixerDevicesChange = std::function<void(TAudioMixer* Sender)>;
 
 class TAudioMixer : public QObject {
     Q_OBJECT
@@ -38,12 +39,23 @@ public:
 
     TMixerChange OnLineChange;
     TMixerChange OnControlChange;
-    // TEMPORARY until the live-card work lands.
-    std::function<void(TAudioMixer*)> OnDevicesChange;
-    void SetIgnoreEchoes(bool v) { ignoreEchoes_ = v; }
-    bool IgnoreEchoes() const { return ignoreEchoes_; }
-    bool DeviceGone() const { return false; }
+    // Called once devices came or went (cards plugged in or removed), with
+    // MixerCount and MixerId already current and DeviceGone telling whether
+    // the open device was among those that went.
+    TMixerDevicesChange OnDevicesChange;
 
+    // Echoes are the notifications of this process's own writes, made
+    // through any mixer object. Ignored, they never reach OnControlChange;
+    // changes from other programs and the hardware still do.
+    void SetIgnoreEchoes(bool Value) { ignoreEchoes_ = Value; }
+    bool IgnoreEchoes() const { return ignoreEchoes_; }
+
+    // The open device went away: MixerId is -1, the tree stays as it was
+    // (indices into it stay valid) and every value operation fails. The
+    // next SetMixerId or CloseMixer clears it.
+    bool DeviceGone() const { return deviceGone_; }
+
+    // Kept current as devices come and go.
     int MixerCount() const { return mixerCount_; }
     HMIXER MixerHandle() const { return mixerHandle_; }
     const MIXERCAPS& MixerCaps() const { return mixerCaps_; }
@@ -52,12 +64,16 @@ public:
     MixerService& Service() const { return service_; }
 
     // Value operations; a line is (Dest, Conn), Conn -1 for the destination.
+    // All fail (false, 0) for a missing line and once the device is gone.
     bool GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& Mute, bool& Stereo, bool& VolDisabled,
                        bool& MuteDisabled);
+    // Also false when the device refuses any of the writes it makes
+    // (disabled controls are not written).
     bool SetLineLevels(int Dest, int Conn, int Left, int Right, int Mute);
     bool GetLineMute(int Dest, int Conn, bool& Muted);
     bool GetLineMeter(int Dest, int Conn, int& Left, int& Right);
     int GetControlValue(int Dest, int Conn, int Index);
+    // False when the line or control is missing or the device refuses.
     bool SetControlValue(int Dest, int Conn, int Index, int Value);
 
 protected:
@@ -70,12 +86,15 @@ private:
         const TMixerDestination* destination = nullptr;
     };
     bool findLine(int Dest, int Conn, Line& line) const;
+    void devicesChanged();
     bool readList(const TMixerDestination& dest, int Conn, DWORD* buffer, const MIXERCONTROL** list);
 
     MixerService& service_;
     int mixerCount_ = 0;
     int mixerId_ = -1;
     HMIXER mixerHandle_ = 0;
+    bool ignoreEchoes_ = false;
+    bool deviceGone_ = false;
     MIXERCAPS mixerCaps_{};
     std::unique_ptr<TMixerDestinations> destinations_;
     qint32 driverVersion_ = 0;
@@ -83,5 +102,4 @@ private:
     qint32 numberOfLine_ = 0;
     QString manufacturer_;
     QString productName_;
-    bool ignoreEchoes_ = false;
 };

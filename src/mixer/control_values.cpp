@@ -37,8 +37,9 @@ MIXERCONTROLDETAILS details(const MIXERCONTROL& c, DWORD channels, DWORD items, 
 
 }  // namespace
 
+// A device that went away has no lines to work on.
 bool TAudioMixer::findLine(int Dest, int Conn, Line& line) const {
-    if (!destinations_ || Dest < 0 || Dest >= destinations_->Count()) return false;
+    if (deviceGone_ || !destinations_ || Dest < 0 || Dest >= destinations_->Count()) return false;
     const TMixerDestination* dest = destinations_->Items(Dest);
     line.destination = dest;
     if (Conn == -1) {
@@ -118,11 +119,14 @@ bool TAudioMixer::GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& 
 bool TAudioMixer::SetLineLevels(int Dest, int Conn, int Left, int Right, int Mute) {
     Line line;
     if (!findLine(Dest, Conn, line)) return false;
+    bool written = true;  // every write made was taken
     bool levelPending = Left != -1;
     bool mutePending = Mute != -1;
     for (int i = 0; i < line.controls->Count() && (levelPending || mutePending); ++i) {
         const MIXERCONTROL& c = line.controls->Items(i);
-        if (isMultiple(c)) continue;
+        // A disabled control is not written, as it is not read: the device
+        // would refuse it, and the result tells of real refusals only.
+        if (isMultiple(c) || isDisabled(c)) continue;
         const bool volume = c.dwControlType == MIXERCONTROL_CONTROLTYPE_VOLUME && Left != -1;
         const bool mute = c.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE && Mute != -1;
         if (!volume && !mute) continue;
@@ -138,7 +142,8 @@ bool TAudioMixer::SetLineLevels(int Dest, int Conn, int Left, int Right, int Mut
             mutePending = false;
         }
         auto d = details(c, channels, 0, buffer.data());
-        service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE);
+        if (service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
+            written = false;
     }
     if (mutePending && Conn != -1) {
         std::array<DWORD, kLevelBuffer> buffer{};
@@ -149,10 +154,11 @@ bool TAudioMixer::SetLineLevels(int Dest, int Conn, int Left, int Right, int Mut
                 for (DWORD k = 0; k < list->cMultipleItems && k < kLevelBuffer; ++k) buffer[k] = 0;
             buffer[Conn] = static_cast<DWORD>(Mute);
             auto d = details(*list, channelsFor(*list, line.destination->LineInfo), itemsFor(*list), buffer.data());
-            service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE);
+            if (service_.mixerSetControlDetails(mixerHandle_, &d, MIXER_SETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
+                written = false;
         }
     }
-    return true;
+    return written;
 }
 
 bool TAudioMixer::GetLineMute(int Dest, int Conn, bool& Muted) {

@@ -15,6 +15,7 @@ struct DriverControl {
     std::vector<std::string> items;  // names of the items of a multiple control
     std::vector<DWORD> itemParams;   // dwParam1 of each item's list text (a line id), optional
     bool readFails = false;          // value reads fail (simulated fault)
+    bool writeFails = false;         // value writes fail (simulated fault)
 };
 
 struct DriverLine {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 QEvent::Type MixerNotifyEvent::eventType() {
     static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -14,9 +15,21 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
     : QObject(parent), driver_(std::move(driver)) {
     driver_->setParent(nullptr);  // owned by the unique_ptr, not by Qt
     connect(driver_.get(), &MixerDriver::controlChanged, this,
-            [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_CONTROL_CHANGE, id); });
+            [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_CONTROL_CHANGE, id, false); });
     connect(driver_.get(), &MixerDriver::lineChanged, this,
-            [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_LINE_CHANGE, id); });
+            [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_LINE_CHANGE, id, false); });
+    // A driver reports device changes as they happen, possibly in the middle
+    // of a write (a card failing): the listeners hear of them afterwards.
+    connect(driver_.get(), &MixerDriver::devicesChanged, this, [this] {
+        if (std::exchange(devicesChangePending_, true)) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                devicesChangePending_ = false;
+                emit devicesChanged();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 MixerService::~MixerService() = default;
@@ -55,6 +68,32 @@ MMRESULT MixerService::mixerClose(HMIXER hmx) {
     h.callback = nullptr;
     h.device = 0;
     return MMSYSERR_NOERROR;
+}
+
+int MixerService::indexOf(DeviceKey device) const {
+    for (int i = 0; i < driver_->deviceCount(); ++i)
+        if (driver_->deviceKey(i) == device) return i;
+    return -1;
+}
+
+MMRESULT MixerService::mixerGetID(HMIXER hmx, UINT* puMxId, DWORD fdwId) const {
+    if (!puMxId) return MMSYSERR_INVALPARAM;
+    switch (fdwId) {
+    case MIXER_OBJECTF_HMIXER: {
+        const Handle* h = findHandle(hmx);
+        if (!h) return MMSYSERR_INVALHANDLE;
+        const int index = indexOf(h->device);
+        if (index < 0) return MMSYSERR_NODRIVER;
+        *puMxId = static_cast<UINT>(index);
+        return MMSYSERR_NOERROR;
+    }
+    case MIXER_OBJECTF_MIXER:
+        if (hmx >= mixerGetNumDevs()) return MMSYSERR_BADDEVICEID;
+        *puMxId = hmx;
+        return MMSYSERR_NOERROR;
+    default:
+        return MMSYSERR_INVALFLAG;
+    }
 }
 
 int MixerService::openHandleCount() const {
@@ -268,6 +307,8 @@ MMRESULT MixerService::mixerSetControlDetails(HMIXER hmx, MIXERCONTROLDETAILS* p
     DetailsShape shape;
     if (MMRESULT e = checkShape(ref, *pmxcd, &shape)) return e;
 
+    if (ref.control->writeFails) return MMSYSERR_ERROR;
+
     const DeviceKey key = findHandle(hmx)->device;
     const MIXERCONTROL& c = ref.control->info;
     const auto* in = static_cast<const DWORD*>(pmxcd->paDetails);
@@ -280,13 +321,13 @@ MMRESULT MixerService::mixerSetControlDetails(HMIXER hmx, MIXERCONTROLDETAILS* p
             stored.data()[ch * shape.items + i] = clampValue(c, in[from * shape.items + i]);
     }
     if (!driver_->writeValues(key, pmxcd->dwControlID, stored.span())) return MMSYSERR_ERROR;
-    post(key, MM_MIXM_CONTROL_CHANGE, pmxcd->dwControlID);
+    post(key, MM_MIXM_CONTROL_CHANGE, pmxcd->dwControlID, true);
     return MMSYSERR_NOERROR;
 }
 
-void MixerService::post(DeviceKey device, UINT message, DWORD id) {
+void MixerService::post(DeviceKey device, UINT message, DWORD id, bool echo) {
     for (const Handle& h : handles_) {
         if (h.open && h.device == device && h.callback)
-            QCoreApplication::postEvent(h.callback.data(), new MixerNotifyEvent(message, h.id, id));
+            QCoreApplication::postEvent(h.callback.data(), new MixerNotifyEvent(message, h.id, id, echo));
     }
 }

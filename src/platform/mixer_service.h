@@ -18,17 +18,22 @@
 // MM_MIXM_CONTROL_CHANGE with (device handle, line or control id).
 class MixerNotifyEvent : public QEvent {
 public:
-    MixerNotifyEvent(UINT message, HMIXER handle, DWORD id)
-        : QEvent(eventType()), message_(message), handle_(handle), id_(id) {}
+    MixerNotifyEvent(UINT message, HMIXER handle, DWORD id, bool echo = false)
+        : QEvent(eventType()), message_(message), handle_(handle), id_(id), echo_(echo) {}
     static QEvent::Type eventType();
     UINT message() const { return message_; }
     HMIXER handle() const { return handle_; }
     DWORD id() const { return id_; }
+    // True for the notification of a write this process made through the
+    // service (on any handle); false for changes the driver reports from
+    // outside (another program, the hardware).
+    bool echo() const { return echo_; }
 
 private:
     UINT message_;
     HMIXER handle_;
     DWORD id_;
+    bool echo_;
 };
 
 class MixerService : public QObject {
@@ -40,6 +45,11 @@ public:
     UINT mixerGetNumDevs() const;
     MMRESULT mixerOpen(HMIXER* phmx, UINT uMxId, QObject* dwCallback, std::uintptr_t dwInstance, DWORD fdwOpen);
     MMRESULT mixerClose(HMIXER hmx);
+    // The current index of the device an open handle is on (fdwId
+    // MIXER_OBJECTF_HMIXER; MIXER_OBJECTF_MIXER checks an index). Indices
+    // shift as other devices come and go. MMSYSERR_INVALHANDLE for a bad or
+    // closed handle, MMSYSERR_NODRIVER when its device is gone.
+    MMRESULT mixerGetID(HMIXER hmx, UINT* puMxId, DWORD fdwId) const;
     MMRESULT mixerGetDevCapsA(UINT uMxId, MIXERCAPS* pmxcaps, UINT cbmxcaps) const;
     MMRESULT mixerGetLineInfoA(HMIXER hmx, MIXERLINE* pmxl, DWORD fdwInfo) const;
     MMRESULT mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLS* pmxlc, DWORD fdwControls) const;
@@ -50,6 +60,13 @@ public:
     // Number of handles currently open (for tests and leak checks).
     int openHandleCount() const;
 
+signals:
+    // Devices came or went (or a device's tree was rebuilt): from now on
+    // mixerGetNumDevs and mixerGetID give the new set. Emitted from the
+    // event loop, once for all the changes since the last time, never
+    // inside a call to the service: a listener may reopen its devices.
+    void devicesChanged();
+
 private:
     struct Handle {
         HMIXER id = 0;
@@ -59,9 +76,11 @@ private:
     };
     const Handle* findHandle(HMIXER hmx) const;
     const DeviceModel* modelFor(HMIXER hmx, MMRESULT* error) const;
-    void post(DeviceKey device, UINT message, DWORD id);
+    void post(DeviceKey device, UINT message, DWORD id, bool echo);
+    int indexOf(DeviceKey device) const;
     MMRESULT readDetails(const DeviceModel& model, DeviceKey key, MIXERCONTROLDETAILS* pmxcd, DWORD fdwDetails);
 
     std::unique_ptr<MixerDriver> driver_;
     std::vector<Handle> handles_;  // slot i holds handle i+1; closed slots are reused
+    bool devicesChangePending_ = false;
 };

@@ -46,6 +46,11 @@ inline constexpr UINT MM_MIXM_CONTROL_CHANGE = 0x3D1;
 inline constexpr DWORD CALLBACK_NULL = 0x00000000;
 inline constexpr DWORD CALLBACK_WINDOW = 0x00010000;
 
+// What the first argument of mixerGetID is: a device index or an open handle.
+inline constexpr DWORD MIXER_OBJECTF_HANDLE = 0x80000000;
+inline constexpr DWORD MIXER_OBJECTF_MIXER = 0x00000000;
+inline constexpr DWORD MIXER_OBJECTF_HMIXER = MIXER_OBJECTF_HANDLE | MIXER_OBJECTF_MIXER;
+
 // mixerGetLineInfoA flags.
 inline constexpr DWORD MIXER_GETLINEINFOF_DESTINATION = 0x00000000;
 inline constexpr DWORD MIXER_GETLINEINFOF_SOURCE = 0x00000001;

@@ -96,10 +96,98 @@ private slots:
         m.SetMixerId(0);
         QCOMPARE(m.MixerId(), -1);
         QVERIFY(!m.Destinations());
-        // The count is read once: a card plugged in later is not seen by this object.
+        // A card plugged in later is counted once the event loop has told of it.
+        int told = 0;
+        m.OnDevicesChange = [&](TAudioMixer* sender) {
+            QCOMPARE(sender, &m);
+            ++told;
+        };
         f.driver->addDevice(std::move(parseSimCards(card(R"([{"type":"speakers","name":"S"}])"), nullptr)->front()));
+        QTRY_COMPARE(m.MixerCount(), 1);
+        QCOMPARE(told, 1);
+        QVERIFY(!m.DeviceGone());  // nothing was open to go
         m.SetMixerId(0);
+        QCOMPARE(m.MixerId(), 0);
+        QVERIFY(m.Destinations());
+    }
+
+    // Other cards come and go around the open one: its index follows it.
+    void followsItsDeviceAsOthersComeAndGo() {
+        SimFixture f(kTwoCards);
+        TAudioMixer m(*f.service);
+        m.SetMixerId(1);  // "Second"
+        int told = 0;
+        m.OnDevicesChange = [&](TAudioMixer*) { ++told; };
+        auto extra = [](const char* name) {
+            return std::move(parseSimCards(card(R"([{"type":"speakers","name":"S"}])", name), nullptr)->front());
+        };
+        f.driver->addDevice(extra("Before"), 0);
+        QTRY_COMPARE(told, 1);
+        QCOMPARE(m.MixerId(), 2);
+        QCOMPARE(m.MixerCount(), 3);
+        f.driver->addDevice(extra("After"));
+        QTRY_COMPARE(told, 2);
+        QCOMPARE(m.MixerId(), 2);
+        QCOMPARE(m.MixerCount(), 4);
+        f.driver->removeDevice(0);
+        f.driver->removeDevice(0);  // "First" too, in the same turn: told once
+        QTRY_COMPARE(told, 3);
+        QCoreApplication::processEvents();
+        QCOMPARE(told, 3);
+        QCOMPARE(m.MixerId(), 0);
+        QCOMPARE(m.MixerCount(), 2);
+        QVERIFY(!m.DeviceGone());
+        QCOMPARE(m.ProductName(), QStringLiteral("Second"));
+        // Still open on the same card at its new index.
+        UINT index = 9;
+        QCOMPARE(f.service->mixerGetID(m.MixerHandle(), &index, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
+        QCOMPARE(index, 0u);
+        int left = -2, right = -2, mute = -2;
+        bool stereo = false, volDisabled = false, muteDisabled = false;
+        QVERIFY(m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+    }
+
+    // The open card is removed: the object says so, keeps its tree for the
+    // indices the windows hold, and every value operation fails.
+    void openDeviceRemoved() {
+        SimFixture f = SimFixture::demo();
+        TAudioMixer m(*f.service), other(*f.service);
+        other.SetMixerId(1);
+        int told = 0;
+        bool goneWhenTold = false;
+        m.OnDevicesChange = [&](TAudioMixer* sender) {
+            ++told;
+            goneWhenTold = sender->DeviceGone();
+        };
+        QCOMPARE(f.service->openHandleCount(), 2);
+        f.driver->removeDevice(0);
+        QTRY_COMPARE(told, 1);
+        QVERIFY(goneWhenTold && m.DeviceGone());
         QCOMPARE(m.MixerId(), -1);
+        QCOMPARE(m.MixerCount(), 1);
+        QCOMPARE(f.service->openHandleCount(), 1);  // its handle was given back
+        QCOMPARE(other.MixerId(), 0);
+        QVERIFY(!other.DeviceGone());
+
+        QVERIFY(m.Destinations() && m.Destinations()->Count() > 0);
+        int left = 7, right = 7, mute = 7;
+        bool stereo = true, volDisabled = false, muteDisabled = false;
+        QVERIFY(!m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+        QVERIFY(!stereo);
+        QVERIFY(!m.SetLineLevels(0, -1, 1000, 1000, 0));
+        bool muted = true;
+        QVERIFY(!m.GetLineMute(0, -1, muted));
+        QVERIFY(!muted);
+        QVERIFY(!m.GetLineMeter(0, -1, left, right));
+        QCOMPARE(m.GetControlValue(0, -1, 0), 0);
+        QVERIFY(!m.SetControlValue(0, -1, 0, 1));
+
+        // Choosing a card again starts afresh.
+        m.SetMixerId(0);
+        QVERIFY(!m.DeviceGone());
+        QCOMPARE(m.MixerId(), 0);
+        QVERIFY(m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+        QCOMPARE(f.service->openHandleCount(), 2);
     }
 
     void notificationsBecomeEvents() {
@@ -127,6 +215,39 @@ private slots:
         QTRY_COMPARE(aLines, 1);
         QCOMPARE(aControls, 1);
         QCOMPARE(otherControls, 0);
+    }
+
+    // One object writes; one that ignores echoes hears nothing of it, yet
+    // still hears changes from outside; default objects hear both.
+    void echoesCanBeIgnored() {
+        SimFixture f = SimFixture::demo();
+        TAudioMixer writer(*f.service), listener(*f.service), quiet(*f.service);
+        QVERIFY(!listener.IgnoreEchoes());
+        quiet.SetIgnoreEchoes(true);
+        QVERIFY(quiet.IgnoreEchoes());
+        int writerHeard = 0, listenerHeard = 0, quietHeard = 0;
+        writer.OnControlChange = [&](TAudioMixer*, int, int) { ++writerHeard; };
+        listener.OnControlChange = [&](TAudioMixer*, int, int) { ++listenerHeard; };
+        quiet.OnControlChange = [&](TAudioMixer*, int, int) { ++quietHeard; };
+
+        QVERIFY(writer.SetLineLevels(0, -1, 30000, 30000, 1));  // a volume and a mute written
+        QTRY_COMPARE(listenerHeard, 2);
+        QCOMPARE(writerHeard, 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(quietHeard, 0);
+
+        const DWORD volume = writer.Destinations()->Items(0)->Controls.Items(0).dwControlID;
+        QVERIFY(f.driver->changeExternally(0, volume, {12345}));
+        QTRY_COMPARE(quietHeard, 1);
+        QTRY_COMPARE(listenerHeard, 3);
+        // The writer itself may ignore its echoes too.
+        writer.SetIgnoreEchoes(true);
+        QVERIFY(writer.SetControlValue(0, -1, 0, 100));
+        QTRY_COMPARE(listenerHeard, 4);
+        QCOMPARE(writerHeard, 3);
+        quiet.SetIgnoreEchoes(false);
+        QVERIFY(listener.SetControlValue(0, -1, 0, 200));
+        QTRY_COMPARE(quietHeard, 2);
     }
 
     void destroyingAMixerWithPendingNotificationsIsSafe() {

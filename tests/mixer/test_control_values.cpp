@@ -121,6 +121,11 @@ private slots:
         QCOMPARE(f.driver->writeCount(0), before + 1);
         QCOMPARE(f.driver->values(0, controlId(m, 0, Mono, 0)), (std::vector<DWORD>{5000}));
 
+        // A disabled volume is passed over, as when reading.
+        QVERIFY(m.SetLineLevels(0, Disabled, 9, 8, -1));
+        QCOMPARE(f.driver->values(0, controlId(m, 0, Disabled, 0)), (std::vector<DWORD>{5, 5}));
+        QCOMPARE(f.driver->values(0, controlId(m, 0, Disabled, 1)), (std::vector<DWORD>{9, 8}));
+
         // Two volume controls: both written while the walk goes on.
         QVERIFY(m.SetLineLevels(0, TwoVolumes, 9, 8, 0));
         QCOMPARE(f.driver->values(0, controlId(m, 0, TwoVolumes, 0)), (std::vector<DWORD>{9, 8}));
@@ -217,7 +222,34 @@ private slots:
         // Indices that name no control read 0 and write nothing.
         QCOMPARE(m.GetControlValue(0, -1, -2), 0);
         QCOMPARE(m.GetControlValue(0, -1, 99), 0);
-        m.SetControlValue(0, -1, -2, 1);
+        const int writes = f.driver->writeCount(0);
+        QVERIFY(!m.SetControlValue(0, -1, -2, 1));
+        QVERIFY(!m.SetControlValue(0, -1, 99, 1));
+        QVERIFY(!m.SetControlValue(0, 99, 0, 1));
+        QCOMPARE(f.driver->writeCount(0), writes);
+    }
+
+    // A device that refuses a write says so; the other writes of the same
+    // call still happen.
+    void refusedWritesAreReported() {
+        SimFixture f(card(R"([
+          {"type":"speakers","channels":2,"name":"Play","controls":[
+             {"type":"volume","values":[1,1]},{"type":"mute","uniform":true,"writeFails":true},
+             {"type":"bass","uniform":true,"writeFails":true},{"type":"treble","uniform":true}],
+           "sources":[{"type":"line","name":"Locked","controls":[{"type":"volume","writeFails":true}]}]},
+          {"type":"wavein","name":"Rec","controls":[{"type":"mux","uniform":true,"writeFails":true,"values":[1,0]}],
+           "sources":[{"type":"microphone","name":"M"},{"type":"line","name":"L"}]}])"));
+        TAudioMixer m(*f.service);
+        const DWORD volume = controlId(m, 0, -1, 0);
+        QVERIFY(!m.SetLineLevels(0, -1, 500, 600, 1));  // the mute is refused
+        QCOMPARE(f.driver->values(0, volume), (std::vector<DWORD>{500, 600}));
+        QVERIFY(m.SetLineLevels(0, -1, 700, 800, -1));  // the level alone goes through
+        QVERIFY(!m.SetLineLevels(0, 0, 700, -1, -1));
+        QVERIFY(!m.SetLineLevels(1, 1, -1, -1, 1));  // the source list is refused
+        QCOMPARE(f.driver->values(0, controlId(m, 1, -1, 0)), (std::vector<DWORD>{1, 0}));
+        QVERIFY(!m.SetControlValue(0, -1, 2, 65535));
+        QVERIFY(m.SetControlValue(0, -1, 3, 65535));
+        QCOMPARE(m.GetControlValue(0, -1, 3), 65535);
     }
 };
 

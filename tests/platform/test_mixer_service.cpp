@@ -18,6 +18,7 @@ public:
         UINT message;
         HMIXER handle;
         DWORD id;
+        bool echo;
     };
     std::vector<Note> notes;
 
@@ -25,7 +26,7 @@ protected:
     bool event(QEvent* e) override {
         if (e->type() != MixerNotifyEvent::eventType()) return QObject::event(e);
         auto* n = static_cast<MixerNotifyEvent*>(e);
-        notes.push_back({n->message(), n->handle(), n->id()});
+        notes.push_back({n->message(), n->handle(), n->id(), n->echo()});
         return true;
     }
 };
@@ -237,13 +238,22 @@ private slots:
         QCOMPARE(a.notes[0].handle, ha);
         QCOMPARE(b.notes[0].handle, hb);
         QCOMPARE(a.notes[0].id, id);
-        // A change from outside arrives the same way; the other card hears nothing.
+        // Our own write, told to every handle as an echo.
+        QVERIFY(a.notes[0].echo && b.notes[0].echo);
+        // A change from outside arrives the same way, not as an echo; the
+        // other card hears nothing.
         QVERIFY(f.driver->changeExternally(0, id, {3000}));
         QVERIFY(a.notes.size() == 1);
         QTRY_COMPARE(a.notes.size(), std::size_t{2});
+        QVERIFY(!a.notes[1].echo);
         f.driver->raiseLineChange(0, 0xFFFF0000u);
         QTRY_COMPARE(b.notes.size(), std::size_t{3});
         QCOMPARE(b.notes[2].message, MM_MIXM_LINE_CHANGE);
+        QVERIFY(!b.notes[2].echo);
+        // A refused write tells nobody.
+        v[0] = 7;
+        d = details(9999, 1, 0, v);
+        QVERIFY(s.mixerSetControlDetails(ha, &d, 0) != MMSYSERR_NOERROR);
         QCoreApplication::processEvents();
         QVERIFY(other.notes.empty());
         // A closed handle hears nothing more.
@@ -255,26 +265,55 @@ private slots:
         s.mixerClose(ho);
     }
 
-    void removedDeviceAnswersErrors() {
+    // Handles follow their device by key while indices shift; a handle
+    // whose device went answers errors; listeners hear once per turn.
+    void devicesComeAndGo() {
         SimFixture f = SimFixture::demo();
         MixerService& s = *f.service;
-        HMIXER h = 0;
-        QCOMPARE(s.mixerOpen(&h, 1, nullptr, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+        QSignalSpy changed(&s, &MixerService::devicesChanged);
+        HMIXER first = 0, second = 0;
+        QCOMPARE(s.mixerOpen(&first, 0, nullptr, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+        QCOMPARE(s.mixerOpen(&second, 1, nullptr, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+        UINT id = 99;
+        QCOMPARE(s.mixerGetID(second, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
+        QCOMPARE(id, 1u);
+
+        // A card plugged in ahead of both, and the first card removed.
+        SimDevice extra = std::move(parseSimCards(card(kStereoCard, "Hot Plugged"), nullptr)->front());
+        QCOMPARE(f.driver->addDevice(std::move(extra), 0), 0);
+        QCOMPARE(s.mixerGetID(second, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
+        QCOMPARE(id, 2u);
         f.driver->removeDevice(1);
-        QCOMPARE(s.mixerGetNumDevs(), 1u);
+        QCOMPARE(s.mixerGetNumDevs(), 2u);
+        QCOMPARE(s.mixerGetID(second, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
+        QCOMPARE(id, 1u);
+        QCOMPARE(s.mixerGetID(first, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_NODRIVER);
+        // Both changes are told together, after the calls that made them.
+        QCOMPARE(changed.count(), 0);
+        QTRY_COMPARE(changed.count(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.count(), 1);
+
+        // The gone device's handle answers as an invalid one, and closes.
         MIXERLINE line{};
         line.cbStruct = sizeof line;
-        QCOMPARE(s.mixerGetLineInfoA(h, &line, MIXER_GETLINEINFOF_DESTINATION), MMSYSERR_INVALHANDLE);
+        QCOMPARE(s.mixerGetLineInfoA(first, &line, MIXER_GETLINEINFOF_DESTINATION), MMSYSERR_INVALHANDLE);
         DWORD v = 0;
         auto d = details(1, 1, 0, &v);
-        QCOMPARE(s.mixerSetControlDetails(h, &d, 0), MMSYSERR_INVALHANDLE);
-        QCOMPARE(s.mixerClose(h), MMSYSERR_NOERROR);
-        // A device added later is opened by its new index.
-        SimDevice extra = std::move(parseSimCards(card(kStereoCard, "Hot Plugged"), nullptr)->front());
-        QCOMPARE(f.driver->addDevice(std::move(extra)), 1);
+        QCOMPARE(s.mixerSetControlDetails(first, &d, 0), MMSYSERR_INVALHANDLE);
+        QCOMPARE(s.mixerClose(first), MMSYSERR_NOERROR);
+        QCOMPARE(s.mixerGetID(first, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_INVALHANDLE);
+        QCOMPARE(s.mixerGetID(0, &id, MIXER_OBJECTF_HMIXER), MMSYSERR_INVALHANDLE);
+        QCOMPARE(s.mixerGetID(second, nullptr, MIXER_OBJECTF_HMIXER), MMSYSERR_INVALPARAM);
+        QCOMPARE(s.mixerGetID(second, &id, 0x10000000), MMSYSERR_INVALFLAG);  // a wave-out id
+        // An index is checked against the current set.
+        QCOMPARE(s.mixerGetID(1, &id, MIXER_OBJECTF_MIXER), MMSYSERR_NOERROR);
+        QCOMPARE(id, 1u);
+        QCOMPARE(s.mixerGetID(2, &id, MIXER_OBJECTF_MIXER), MMSYSERR_BADDEVICEID);
         MIXERCAPS caps{};
-        QCOMPARE(s.mixerGetDevCapsA(1, &caps, sizeof caps), MMSYSERR_NOERROR);
+        QCOMPARE(s.mixerGetDevCapsA(0, &caps, sizeof caps), MMSYSERR_NOERROR);
         QCOMPARE(QByteArray(caps.szPname), QByteArray("Hot Plugged"));
+        s.mixerClose(second);
     }
 
     void faultsFromTheDescription() {

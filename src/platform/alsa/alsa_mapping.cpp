@@ -41,9 +41,15 @@
 // the line must have no MUTE so that its select state is its list item.
 //
 // Controls: levels run 0..65535 over the element's raw range (level_scale.h);
-// switches and list items are 0/1. A volume or switch that is joined, or
-// mono on a stereo line, is UNIFORM (one value); stereo values are the front
-// left and right channels. The lists are UNIFORM: they read the left
+// switches and list items are 0/1. A volume that is joined, or mono on a
+// stereo line, is UNIFORM (one value); stereo values are the front left and
+// right channels.
+// Switch-class controls (MUTE, and the extra ONOFF, LOUDNESS, … switches) are
+// always UNIFORM, even where the card has one switch per channel (most HDA
+// codecs): a write sets every channel; a MUTE reads 1 when ANY channel is
+// off, an extra switch reads 1 only when EVERY channel is on. So one press
+// of a strip's mute silences the whole line, and a line left half on by
+// another program shows muted and is fully unmuted by one press. The lists are UNIFORM: they read the left
 // channel's choice and set every channel. Controls of an inactive element
 // are DISABLED. Lines get no meter controls: ALSA has no peak meters.
 //
@@ -168,8 +174,7 @@ private:
         b.elem = e.handle;
         b.side = side;
         b.invert = invert;
-        const bool playback = side == ElemSide::Playback;
-        b.channels = storedChannels(line, playback ? e.pmono : e.cmono, playback ? e.pswJoined : e.cswJoined);
+        b.channels = 1;  // one value for all channels, see the rules above
         addControl(line, key, type, name, std::move(b), e.active);
     }
 

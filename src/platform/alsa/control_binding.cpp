@@ -44,32 +44,37 @@ bool writeLevel(const ControlBinding& b, std::span<const DWORD> values) {
     return true;
 }
 
-int getSwitch(snd_mixer_elem_t* elem, ElemSide side, std::size_t ch, int* on) {
-    return side == ElemSide::Playback ? snd_mixer_selem_get_playback_switch(elem, channelAt(ch), on)
-                                      : snd_mixer_selem_get_capture_switch(elem, channelAt(ch), on);
+// The channels a switch has apart from the first; none when one switch
+// serves them all.
+bool hasOwnSwitch(const ControlBinding& b, snd_mixer_selem_channel_id_t ch) {
+    if (b.side == ElemSide::Playback)
+        return !snd_mixer_selem_has_playback_switch_joined(b.elem) && snd_mixer_selem_has_playback_channel(b.elem, ch);
+    return !snd_mixer_selem_has_capture_switch_joined(b.elem) && snd_mixer_selem_has_capture_channel(b.elem, ch);
 }
 
+// One value for the whole element: a mute reads 1 when any channel is
+// switched off (the line is not fully playing), a plain switch reads 1 only
+// when every channel is on.
 bool readSwitch(const ControlBinding& b, std::span<DWORD> values) {
-    for (std::size_t ch = 0; ch < values.size(); ++ch) {
+    bool anyOff = false;
+    for (int ch = SND_MIXER_SCHN_FRONT_LEFT; ch <= SND_MIXER_SCHN_LAST; ++ch) {
+        const auto id = static_cast<snd_mixer_selem_channel_id_t>(ch);
+        if (ch != SND_MIXER_SCHN_FRONT_LEFT && !hasOwnSwitch(b, id)) continue;
         int on = 0;
-        if (getSwitch(b.elem, b.side, ch, &on) < 0) return false;
-        values[ch] = (on != 0) != b.invert ? 1 : 0;
+        const int err = b.side == ElemSide::Playback ? snd_mixer_selem_get_playback_switch(b.elem, id, &on)
+                                                     : snd_mixer_selem_get_capture_switch(b.elem, id, &on);
+        if (err < 0) return false;
+        anyOff = anyOff || on == 0;
     }
+    std::fill(values.begin(), values.end(), (b.invert ? anyOff : !anyOff) ? 1 : 0);
     return true;
 }
 
+// A write sets every channel of the element.
 bool writeSwitch(const ControlBinding& b, std::span<const DWORD> values) {
-    const bool playback = b.side == ElemSide::Playback;
-    auto state = [&](DWORD v) { return (v != 0) != b.invert ? 1 : 0; };
-    if (allEqual(values))
-        return (playback ? snd_mixer_selem_set_playback_switch_all(b.elem, state(values[0]))
-                         : snd_mixer_selem_set_capture_switch_all(b.elem, state(values[0]))) >= 0;
-    for (std::size_t ch = 0; ch < values.size(); ++ch) {
-        const int err = playback ? snd_mixer_selem_set_playback_switch(b.elem, channelAt(ch), state(values[ch]))
-                                 : snd_mixer_selem_set_capture_switch(b.elem, channelAt(ch), state(values[ch]));
-        if (err < 0) return false;
-    }
-    return true;
+    const int on = (values[0] != 0) != b.invert ? 1 : 0;
+    return (b.side == ElemSide::Playback ? snd_mixer_selem_set_playback_switch_all(b.elem, on)
+                                         : snd_mixer_selem_set_capture_switch_all(b.elem, on)) >= 0;
 }
 
 // A list read reports the left (or only) channel's choice: a stereo

@@ -194,7 +194,7 @@ struct Builder {
     DriverControl control(const QJsonObject& o, const QString& where, const DriverLine& line,
                           const std::vector<DriverLine>* sources) {
         onlyKeys(o, where, {"type", "shortName", "name", "uniform", "disabled", "items", "min", "max", "steps",
-                            "values", "meter", "readFails"});
+                            "values", "meter", "readFails", "writeFails"});
         DriverControl c;
         const QJsonValue t = o.value("type");
         QString defaultName = QStringLiteral("Control");
@@ -217,6 +217,7 @@ struct Builder {
         if (flag(o, "uniform", where)) c.info.fdwControl |= MIXERCONTROL_CONTROLF_UNIFORM;
         if (flag(o, "disabled", where)) c.info.fdwControl |= MIXERCONTROL_CONTROLF_DISABLED;
         c.readFails = flag(o, "readFails", where);
+        c.writeFails = flag(o, "writeFails", where);
 
         if (o.contains("items")) {
             const QJsonArray items = array(o.value("items"), where + ".items");

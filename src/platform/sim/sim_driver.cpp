@@ -111,7 +111,7 @@ bool SimDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DWOR
     return true;
 }
 
-int SimDriver::addDevice(SimDevice device) {
+int SimDriver::addDevice(SimDevice device, int at) {
     auto d = std::make_unique<Device>();
     d->key = nextKey_++;
     d->model = std::move(device.model);
@@ -123,9 +123,10 @@ int SimDriver::addDevice(SimDevice device) {
         d->controls.emplace(device.controlOrder[i], std::move(c));
     }
     d->clock.start();
-    devices_.push_back(std::move(d));
+    if (at < 0 || at > deviceCount()) at = deviceCount();
+    devices_.insert(devices_.begin() + at, std::move(d));
     emit devicesChanged();
-    return deviceCount() - 1;
+    return at;
 }
 
 void SimDriver::removeDevice(int index) {

@@ -51,7 +51,8 @@ public:
     bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
 
     // Test and demo hooks.
-    int addDevice(SimDevice device);  // returns its index
+    // Adds a device at an index (appended when out of range); returns its index.
+    int addDevice(SimDevice device, int at = -1);
     void removeDevice(int index);
     // Changes a control as another program would: the value changes and the
     // notification follows through the event loop. False if no such control.

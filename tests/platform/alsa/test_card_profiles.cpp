@@ -71,7 +71,8 @@ Profile ac97() {
         }};
 }
 
-// An HD-audio codec: mono Master, stereo switches, an "Input Source"
+// An HD-audio codec: mono Master, small level ranges (0..87, 0..255,
+// 0..63), switches kept per channel (not joined), an "Input Source"
 // enumeration with boost gains per input, and an enumeration that is not
 // about capture at all.
 Profile hda() {
@@ -98,7 +99,7 @@ Profile hda() {
 
 // A card whose inputs are recorded together: independent capture switches,
 // one input with its own capture gain, a level range far wider than the
-// mixer's and below zero, and a stand-alone loudness switch.
+// mixer's and below zero, and a stand-alone loudness switch per channel.
 Profile mixsw() {
     return Profile{"mixsw",
                    "Tavlo Test Mixing Capture",
@@ -108,7 +109,7 @@ Profile mixsw() {
                        volume("PCM Playback Volume", 2, 0, 100, 50),
                        volume("Synth Playback Volume", 2, -20000, 100000, 0),
                        toggle("Synth Playback Switch", 2, 1),
-                       toggle("Loudness Playback Switch", 1, 0),
+                       toggle("Loudness Playback Switch", 2, 0),
                        volume("Mic Capture Volume", 1, 0, 40, 20),
                        toggle("Mic Capture Switch", 1, 1),
                        toggle("Line Capture Switch", 2, 0),

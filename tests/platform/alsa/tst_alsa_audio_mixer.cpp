@@ -56,6 +56,8 @@ private slots:
 
     void playbackLevelsAndMute();
     void readOutsNeverDrift();
+    void refreshesNeverLowerSmallRanges_data();
+    void refreshesNeverLowerSmallRanges();
     void masterAndMonoLines();
     void recordSourceSelection();
     void toneControlsAndExtraSwitches();
@@ -127,11 +129,65 @@ void TestAlsaAudioMixer::readOutsNeverDrift() {
         const Levels first = levels(*mixer_, play_, cd);
         const Raw raw = state_->get("CD Playback Volume");
         const int shown = readoutFromLevel(first.left);
-        QVERIFY2(std::abs(shown - readout) <= 2, qPrintable(QStringLiteral("%1 shows as %2").arg(readout).arg(shown)));
+        // Never lower; higher only by the read-outs no step of 0..31 shows.
+        QVERIFY2(shown >= readout && shown - readout <= 3,
+                 qPrintable(QStringLiteral("%1 shows as %2").arg(readout).arg(shown)));
         QVERIFY(mixer_->SetLineLevels(play_, cd, levelFromReadout(shown), -1, 0));
         QCOMPARE(state_->get("CD Playback Volume"), raw);
         QCOMPARE(readoutFromLevel(levels(*mixer_, play_, cd).left), shown);
     }
+}
+
+void TestAlsaAudioMixer::refreshesNeverLowerSmallRanges_data() {
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<uint>("destination");
+    QTest::addColumn<QString>("source");  // empty: the destination line itself
+    QTest::addColumn<long>("start");
+    QTest::addColumn<long>("settled");
+    const uint play = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
+    const uint rec = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
+    // Values seen falling at every start-up before.
+    QTest::newRow("master 53 of 0..87") << "Master Playback Volume" << play << "" << 53L << 53L;
+    QTest::newRow("capture 39 of 0..63") << "Capture Volume" << rec << "" << 39L << 39L;
+    // 199..201 all show read-out 78; its level lands on the nearest, 199.
+    QTest::newRow("pcm 201 of 0..255") << "PCM Playback Volume" << play << "PCM" << 201L << 199L;
+    QTest::newRow("headphone 1 of 0..87") << "Headphone Playback Volume" << play << "Headphone" << 1L << 1L;
+    QTest::newRow("headphone top") << "Headphone Playback Volume" << play << "Headphone" << 87L << 87L;
+}
+
+// The windows read a line, show read-outs and write them back on every
+// refresh: on the HDA card's small ranges the card settles on the first
+// refresh, never on a lower read-out, and stays there.
+void TestAlsaAudioMixer::refreshesNeverLowerSmallRanges() {
+    QFETCH(QString, element);
+    QFETCH(uint, destination);
+    QFETCH(QString, source);
+    QFETCH(long, start);
+    QFETCH(long, settled);
+    const std::string elem = element.toStdString();
+    CardState hda(cards_->statePath("hda"), "hda");
+    QVERIFY(hda.set(elem, {start}));
+    QString error;
+    auto driver = makeAlsaDriver({deviceName("hda")}, &error);
+    QVERIFY2(driver, qPrintable(error));
+    MixerService service(std::move(driver));
+    TAudioMixer mixer(service);
+    const int dest = destinationIndex(mixer, destination);
+    const int conn = source.isEmpty() ? -1 : connectionIndex(mixer, dest, qPrintable(source));
+    QVERIFY(dest >= 0 && (source.isEmpty() || conn >= 0));
+
+    int startReadout = -1;
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        const Levels l = levels(mixer, dest, conn);
+        QVERIFY(l.left >= 0);
+        if (refresh == 0) startReadout = readoutFromLevel(l.left);
+        QVERIFY(readoutFromLevel(l.left) >= startReadout);
+        const int right = l.stereo ? levelFromReadout(readoutFromLevel(l.right)) : -1;
+        QVERIFY(mixer.SetLineLevels(dest, conn, levelFromReadout(readoutFromLevel(l.left)), right, l.mute));
+        QCOMPARE(hda.get(elem).front(), settled);
+        if (l.stereo) QCOMPARE(hda.get(elem).back(), settled);
+    }
+    QCOMPARE(readoutFromLevel(levels(mixer, dest, conn).left), startReadout);
 }
 
 void TestAlsaAudioMixer::masterAndMonoLines() {
@@ -145,12 +201,13 @@ void TestAlsaAudioMixer::masterAndMonoLines() {
 
     const int mic = connectionIndex(*mixer_, play_, "Mic");
     QVERIFY(mixer_->SetLineLevels(play_, mic, 20000, 50000, 0));
-    QCOMPARE(state_->get("Mic Playback Volume"), Raw{9});  // 20000 of 65535 is 9.46 of 31
+    // 20000 shows read-out 30; 9 of 31 would show 29, 10 of 31 shows 32.
+    QCOMPARE(state_->get("Mic Playback Volume"), Raw{10});
     QCOMPARE(state_->get("Mic Playback Switch"), Raw{1});
     const Levels l = levels(*mixer_, play_, mic);
     QVERIFY(!l.stereo);
     QCOMPARE(l.right, -1);
-    QCOMPARE(l.left, 19026);  // 9 of 31
+    QCOMPARE(l.left, 21140);
 }
 
 void TestAlsaAudioMixer::recordSourceSelection() {

@@ -31,6 +31,7 @@ private slots:
     void wideNegativeRangeNeverDrifts();
     void monoAndUniformControlsTakeOneValue();
     void mutesAndSwitches();
+    void switchesPerChannelActAsOne();
     void captureLevels();
     void exclusiveRecordSource();
     void stereoRecordSourceReadsTheLeftChoice();
@@ -66,7 +67,8 @@ void TestAlsaValues::levelsReachTheCardAndComeBack_data() {
     QTest::newRow("top") << 65535u << 65535u << 31L << 31L << 65535u << 65535u;
     QTest::newRow("ends apart") << 65535u << 0u << 31L << 0L << 65535u << 0u;
     QTest::newRow("between") << 30000u << 40000u << 14L << 19L << 29596u << 40167u;
-    QTest::newRow("half a step rounds") << 1057u << 1058u << 0L << 1L << 0u << 2114u;
+    // 655 is read-out 1, which no step of 0..31 shows: the next step up, never 0.
+    QTest::newRow("read-outs 0 and 1") << 654u << 655u << 0L << 1L << 0u << 2114u;
     QTest::newRow("read-out 99") << 64845u << 64845u << 31L << 31L << 65535u << 65535u;
 }
 
@@ -112,9 +114,10 @@ void TestAlsaValues::wideNegativeRangeNeverDrifts() {
     const DriverLine& synth = *sourceNamed(card_->play(), "Synth");
     QCOMPARE(card_->set(synth, kVolume, {0, 65535}), MMSYSERR_NOERROR);
     QCOMPARE(card_->state->get("Synth Playback Volume"), (Raw{-20000, 100000}));
-    // 32768 of 65535 over -20000..100000: -20000 + 60000.9 = 40001.
+    // 32768 of 65535 over -20000..100000: 40000 and 40001 both read back as
+    // 32768; the lower one is taken.
     QCOMPARE(card_->set(synth, kVolume, {32768, 32768}), MMSYSERR_NOERROR);
-    QCOMPARE(card_->state->get("Synth Playback Volume"), (Raw{40001, 40001}));
+    QCOMPARE(card_->state->get("Synth Playback Volume"), (Raw{40000, 40000}));
 
     // Values the hardware sets between two levels: a read-write cycle moves
     // the card at most once, onto a value that then stays.
@@ -157,12 +160,6 @@ void TestAlsaValues::mutesAndSwitches() {
     QCOMPARE(card_->state->get("Master Playback Switch"), Raw{0});  // muted = switch off
     QCOMPARE(card_->get(master, kMute), Values{1});
 
-    // A stereo switch mutes each side on its own.
-    const DriverLine& headphone = *sourceNamed(card_->play(), "Headphone");
-    QCOMPARE(card_->set(headphone, kMute, {1, 0}), MMSYSERR_NOERROR);
-    QCOMPARE(card_->state->get("Headphone Playback Switch"), (Raw{0, 1}));
-    QCOMPARE(card_->get(headphone, kMute), (Values{1, 0}));
-
     // Extra switches are plain on/off, not inverted.
     OpenCard ac97;
     QVERIFY(ac97.open(*cards_, "ac97"));
@@ -176,12 +173,52 @@ void TestAlsaValues::mutesAndSwitches() {
     QCOMPARE(ac97.state->get("Master Playback Switch"), Raw{0});
 }
 
+// HDA keeps a switch per channel; the line has one mute. Pressing it
+// switches both sides, and a card left with one side off shows muted.
+void TestAlsaValues::switchesPerChannelActAsOne() {
+    QVERIFY(card_->open(*cards_, "hda"));
+    const DriverLine& headphone = *sourceNamed(card_->play(), "Headphone");
+    const DWORD id = card_->id(headphone, kMute);
+    QCOMPARE(card_->set(headphone, kMute, {1}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->state->get("Headphone Playback Switch"), (Raw{0, 0}));
+    QCOMPARE(card_->get(headphone, kMute), Values{1});
+    QCOMPARE(card_->set(headphone, kMute, {0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->state->get("Headphone Playback Switch"), (Raw{1, 1}));
+    QCOMPARE(card_->get(headphone, kMute), Values{0});
+
+    for (const Raw& sides : {Raw{0, 1}, Raw{1, 0}}) {
+        card_->notes.notes.clear();
+        QVERIFY(card_->state->set("Headphone Playback Switch", {sides[0], sides[1]}));
+        QTRY_VERIFY_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, id) > 0, 10000);
+        QCOMPARE(card_->get(headphone, kMute), Values{1});
+        QCOMPARE(card_->set(headphone, kMute, {0}), MMSYSERR_NOERROR);  // one unmute press
+        QCOMPARE(card_->state->get("Headphone Playback Switch"), (Raw{1, 1}));
+    }
+
+    // The recording side's mute too.
+    QCOMPARE(card_->set(card_->rec().line, kMute, {1}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->state->get("Capture Switch"), (Raw{0, 0}));
+
+    // An extra switch kept per channel is on only when every channel is.
+    OpenCard mixsw;
+    QVERIFY(mixsw.open(*cards_, "mixsw"));
+    const DriverLine& speakers = mixsw.play().line;
+    const DWORD loudness = MIXERCONTROL_CONTROLTYPE_LOUDNESS;
+    QCOMPARE(mixsw.get(speakers, loudness), Values{0});
+    QCOMPARE(mixsw.set(speakers, loudness, {1}), MMSYSERR_NOERROR);
+    QCOMPARE(mixsw.state->get("Loudness Playback Switch"), (Raw{1, 1}));
+    QCOMPARE(mixsw.get(speakers, loudness), Values{1});
+    QVERIFY(mixsw.state->set("Loudness Playback Switch", {1, 0}));
+    QTRY_VERIFY_WITH_TIMEOUT(mixsw.notes.count(MM_MIXM_CONTROL_CHANGE, mixsw.id(speakers, loudness)) > 0, 10000);
+    QCOMPARE(mixsw.get(speakers, loudness), Values{0});
+    QCOMPARE(mixsw.set(speakers, loudness, {1}), MMSYSERR_NOERROR);
+    QCOMPARE(mixsw.state->get("Loudness Playback Switch"), (Raw{1, 1}));
+}
+
 void TestAlsaValues::captureLevels() {
     QVERIFY(card_->open(*cards_, "hda"));
     QCOMPARE(card_->set(card_->rec().line, kVolume, {65535, 0}), MMSYSERR_NOERROR);
     QCOMPARE(card_->state->get("Capture Volume"), (Raw{63, 0}));
-    QCOMPARE(card_->set(card_->rec().line, kMute, {1, 1}), MMSYSERR_NOERROR);
-    QCOMPARE(card_->state->get("Capture Switch"), (Raw{0, 0}));
     // An input's boost is its recording level.
     const DriverLine& rearMic = *sourceNamed(card_->rec(), "Rear Mic");
     QCOMPARE(card_->set(rearMic, kVolume, {65535, 21845}), MMSYSERR_NOERROR);
