@@ -51,7 +51,9 @@ QPoint reachablePosition(QPoint stored, QSize windowSize, const QList<QRect>& sc
 
 std::optional<QPoint> restoredPosition(const StoredPosition& stored, QPoint current, QSize windowSize,
                                        const QList<QRect>& screens) {
-    if (!stored.left && !stored.top) return std::nullopt;
+    // Only a stored Left switches the window to its stored place; a Top
+    // alone leaves it centred.
+    if (!stored.left) return std::nullopt;
     const QPoint wanted(stored.left.value_or(current.x()), stored.top.value_or(current.y()));
     return reachablePosition(wanted, windowSize, screens);
 }

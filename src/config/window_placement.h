@@ -21,7 +21,7 @@ QPoint reachablePosition(QPoint stored, QSize windowSize, const QList<QRect>& sc
 
 // The position to move a window to after reading `stored`: each coordinate the
 // file gave replaces that of `current`, then reachablePosition applies. Absent
-// when the file gave neither coordinate; the window then keeps its own
-// (centred) placement.
+// when the file gave no Left (a Top alone is not applied); the window then
+// keeps its own (centred) placement.
 std::optional<QPoint> restoredPosition(const StoredPosition& stored, QPoint current, QSize windowSize,
                                        const QList<QRect>& screens);

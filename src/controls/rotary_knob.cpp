@@ -84,8 +84,7 @@ void TRotaryKnob::SetPositionFromPoint(QPoint Point) {
     if (g.radius <= 0) return;
     const int dx = Point.x() - g.cx;
     const int dy = Point.y() - g.cy;
-    // The centre itself has no direction; it must not throw the knob to Min.
-    if (dx == 0 && dy == 0) return;
+    // The centre itself counts as straight down: angle 0, the dead sector.
     SetPosition(ValueAtAngle(Min(), Max(), PointerAngle(dx, dy)));
 }
 

@@ -197,9 +197,10 @@ private slots:
     }
 
     void positionLines() {
-        // 0 is not applied; a trailing blank spoils lines 4, 5 and 7 but not
-        // line 6, which alone is trimmed; negative places are kept.
-        QVERIFY(home_.writeFile(lines({"", "", "", "0", "120 ", "250 ", "-20"})));
+        // 0 is not applied, and a Top without a valid Left is not either; a
+        // trailing blank spoils lines 4, 5 and 7 but not line 6, which alone
+        // is trimmed; negative places are kept.
+        QVERIFY(home_.writeFile(lines({"", "", "", "0", "120", "250 ", "-20"})));
         MixerWindows w(card());
         QCOMPARE(w.f1->pos(), centredPlay_);
         QCOMPARE(w.rec->pos(), QPoint(250, -20));

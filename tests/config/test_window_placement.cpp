@@ -80,14 +80,14 @@ private slots:
         QCOMPARE(reachablePosition(QPoint(1920, 5), QSize(), kOneScreen), QPoint(1919, 5));
     }
 
-    // Each stored coordinate replaces the current one; none stored, nothing
-    // to restore.
+    // Each stored coordinate replaces the current one; without a Left,
+    // nothing is restored (a Top alone is not applied).
     void restoredFromStoredCoordinates() {
         const QPoint current(810, 440);
         QCOMPARE(restoredPosition({}, current, kWindow, kOneScreen), std::nullopt);
         QCOMPARE(restoredPosition({106, 269}, current, kWindow, kOneScreen), QPoint(106, 269));
         QCOMPARE(restoredPosition({106, std::nullopt}, current, kWindow, kOneScreen), QPoint(106, 440));
-        QCOMPARE(restoredPosition({std::nullopt, -20}, current, kWindow, kOneScreen), QPoint(810, -20));
+        QCOMPARE(restoredPosition({std::nullopt, -20}, current, kWindow, kOneScreen), std::nullopt);
         QCOMPARE(restoredPosition({-9000, std::nullopt}, current, kWindow, kOneScreen), QPoint(0, 440));
     }
 };

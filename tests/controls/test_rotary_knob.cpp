@@ -64,7 +64,7 @@ private slots:
     void pressSetsPositionFromDirection();
     void dragFollowsPointerBeyondKnob();
     void otherButtonsAndOutsidePressesDoNothing();
-    void pressOnCentreKeepsPosition();
+    void pressOnCentreIsAngleZero();
 
     // Painting
     void indicatorPointsAtPosition_data();
@@ -351,15 +351,21 @@ void TestRotaryKnob::otherButtonsAndOutsidePressesDoNothing() {
     QCOMPARE(knob.Position(), 12429);
 }
 
-void TestRotaryKnob::pressOnCentreKeepsPosition() {
-    TRotaryKnob knob;
-    MakeToneKnob(knob);
-    knob.SetPosition(40000);
-    QTest::mousePress(&knob, Qt::LeftButton, {}, QPoint(13, 13));
-    QCOMPARE(knob.Position(), 40000);
-    QTest::mouseMove(&knob, QPoint(13, 13));
-    QCOMPARE(knob.Position(), 40000);
-    QTest::mouseRelease(&knob, Qt::LeftButton, {}, QPoint(13, 13));
+// The centre has no direction of its own: it counts as straight down, in
+// the dead sector, so the knob goes to its Min (1 on the bass knob).
+void TestRotaryKnob::pressOnCentreIsAngleZero() {
+    for (const int min : {0, 1}) {
+        TRotaryKnob knob;
+        MakeToneKnob(knob);
+        knob.SetMin(min);
+        knob.SetPosition(40000);
+        QTest::mousePress(&knob, Qt::LeftButton, {}, QPoint(13, 13));
+        QCOMPARE(knob.Position(), min);
+        knob.SetPosition(40000);
+        QTest::mouseMove(&knob, QPoint(13, 13));
+        QCOMPARE(knob.Position(), min);
+        QTest::mouseRelease(&knob, Qt::LeftButton, {}, QPoint(13, 13));
+    }
 }
 
 void TestRotaryKnob::indicatorPointsAtPosition_data() {
