@@ -280,6 +280,66 @@ private slots:
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QStringLiteral("79"));
     }
 
+    // The release never comes (the window hides mid-drag): the drag ends
+    // where the shadow stood and the guard is let go.
+    void lostReleaseEndsTheDrag() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* cursor = w.play<TPicture>("curs112");
+        Drag drag(w.f1, cursor);
+        drag.to(10);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 2);
+        w.f1->hide();
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+        QVERIFY(!cursor->isHidden());
+        QVERIFY(w.play("curs122")->isHidden());
+        QCOMPARE(cursor->y(), 10);
+        QCOMPARE(w.values(0, 0, 0), pair(79 * 655, 79 * 655));
+        // Changes from outside show again.
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {6550, 6550}));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("10"));
+    }
+
+    // A write the card refuses is not shown as done: the strip shows what
+    // the card holds. A line without a mute control reads as not muted.
+    void refusedWritesAndMissingMutes() {
+        MixerWindows w(cardWith({
+            R"({"type":"line","channels":2,"name":"A","controls":[
+                {"type":"volume","values":[30000,30000],"writeFails":true},
+                {"type":"mute","uniform":true,"values":0,"writeFails":true}]})",
+            R"({"type":"line","channels":2,"name":"B","controls":[{"type":"volume","values":[30000,30000]}]})"}));
+        auto* readout = w.play<TTwoDigitEdit>("MaskEdit8");
+        QCOMPARE(readout->text(), QStringLiteral("45"));
+        type(readout, QStringLiteral("20"));
+        QCOMPARE(readout->text(), QStringLiteral("45"));
+        QCOMPARE(w.play("curs112")->y(), 28);
+        auto* mute = w.play<TPanel>("mut2");
+        click(mute);
+        QCOMPARE(mute->Color(), kSilver);
+        QCOMPARE(w.values(0, 0, 1), std::vector<DWORD>{0});
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+
+        auto* noMute = w.play<TPanel>("mut3");
+        QVERIFY(noMute->isHidden());
+        ChannelStrip::SetSwitch(noMute, true, kRed);
+        w.ctl->Button5Click();
+        QCOMPARE(noMute->Color(), kSilver);
+    }
+
+    // With traces on, the refresh shows its trace points as designed:
+    // getc2 ... getc11, none for the last strip.
+    void refreshTracePoints() {
+        MixerWindows w(twoSources());
+        w.ctx.state().TracesOff = false;
+        w.ctl->Button5Click();
+        QStringList expected{QStringLiteral("button5 debut getc1")};
+        for (int k = 2; k <= 11; ++k) expected << QStringLiteral("getc%1").arg(k);
+        expected << QStringLiteral("button5 debut getrec");
+        QCOMPARE(w.messages.information, expected);
+    }
+
     void anotherCardWarnsAndEnds() {
         MixerWindows w(twoSources());
         w.ctx.state().BoundProductName = QStringLiteral("Some Other Card");

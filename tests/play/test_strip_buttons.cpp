@@ -165,6 +165,33 @@ private slots:
         QCOMPARE(s.shown(), (QList<int>{5, 6}));
     }
 
+    // A re-initialisation during a solo (the dialog's O.K., a card switch)
+    // never takes the lines the solo muted for the users' own mutes, even
+    // when the soloed strip is hidden by it.
+    void reinitialisationDuringASolo() {
+        for (const bool hideSoloed : {false, true}) {
+            MixerWindows w(fiveSources());
+            Solo s{w};
+            click(s.solo(3));
+            QCOMPARE(s.card(), (QList<int>{2, 4, 5, 6}));
+            if (hideSoloed) w.ctx.Form4()->box("BWCCCheckBox3")->setChecked(false);
+            w.ctl->Button1Click();
+            w.ctl->Button5Click();
+            for (int k : {2, 4, 5, 6}) QCOMPARE(s.mute(k)->Tag(), 0);
+            QCOMPARE(s.solo(3)->Color(), kLime);  // left alone
+            if (hideSoloed) {
+                // Another solo ends the hidden one; un-soloing gives back
+                // what the users chose: nothing muted.
+                click(s.solo(2));
+                click(s.solo(2));
+                QCOMPARE(s.solo(3)->Color(), kSilver);
+            } else {
+                click(s.solo(3));
+            }
+            QCOMPARE(s.card(), QList<int>{});
+        }
+    }
+
     void soloLeavesStripsNotInUseAlone() {
         MixerWindows w(fiveSources());
         Solo s{w};

@@ -52,6 +52,20 @@ struct Panel {
 class TestToneControl : public QObject {
     Q_OBJECT
 private slots:
+    // The binding resets the knobs under its own hold: the knob's spring
+    // back must not let go of it.
+    void resetKeepsTheCallersGuard() {
+        Panel p;
+        p.tone->bind(1);
+        p.knob->SetPosition(1000);
+        {
+            const ChangeGuard::Hold binding = p.state.ChangeGuard.hold();
+            p.tone->reset();
+            QCOMPARE(int(p.state.ChangeGuard.level()), 1);
+        }
+        QCOMPARE(int(p.state.ChangeGuard.level()), 0);
+    }
+
     void knobAndReadoutHoldEachOtherInStep() {
         Panel p;
         p.tone->bind(1);

@@ -90,11 +90,18 @@ private slots:
         QCOMPARE(line->Color(), kRed);
         QCOMPARE(line->Bevel(), TPanel::BevelKind::Lowered);
         QCOMPARE(mic->Color(), kSilver);  // at once
-        QTest::mouseRelease(line, Qt::LeftButton);
-        QCOMPARE(w.values(1, -1, 1), (std::vector<DWORD>{0, 1}));
-        MixerWindows::settle();  // the card's notification repaints the plates
+        // The plates follow at once, with no turn of the event loop.
         QCOMPARE(plateColour(w, "Image233"), kRed);
         QCOMPARE(plateColour(w, "Image15"), kSilver);
+        QTest::mouseRelease(line, Qt::LeftButton);
+        QCOMPARE(w.values(1, -1, 1), (std::vector<DWORD>{0, 1}));
+
+        // Strip 2 picked back: every other plate silver at once.
+        QTest::mousePress(mic, Qt::LeftButton);
+        QCOMPARE(plateColour(w, "Image15"), kRed);
+        QCOMPARE(plateColour(w, "Image233"), kSilver);
+        QTest::mouseRelease(mic, Qt::LeftButton);
+        click(line);
 
         // Setting an unpicked source's level keeps the pick.
         auto* micLevel = w.inRec<TTwoDigitEdit>("MaskEdit8");
@@ -151,6 +158,27 @@ private slots:
         QCOMPARE(mute->y(), 36);
         QCOMPARE(mute->Color(), kRed);  // read from the line
         QCOMPARE(w.rec->width(), 71 + 18);
+    }
+
+    // The master fader and the fish follow the card in use: a card without
+    // a recording level after one with it, and back.
+    void recordingLevelFollowsTheCard() {
+        MixerWindows w(R"({"devices":[
+            {"name":"With","destinations":[
+              {"type":"speakers","channels":2,"name":"Out","controls":[{"type":"volume"}]},
+              {"type":"wavein","channels":2,"name":"In","controls":[{"type":"volume"}]}]},
+            {"name":"Without","destinations":[
+              {"type":"speakers","channels":2,"name":"Out","controls":[{"type":"volume"}]},
+              {"type":"wavein","channels":2,"name":"In","controls":[{"type":"mute","uniform":true}]}]}]})");
+        for (const int card : {0, 1, 0}) {
+            w.ctx.state().MixerIndex = std::uint8_t(card);
+            w.ctl->Button1Click();
+            w.ctl->Button5Click();
+            QCOMPARE(w.ctx.state().RecHasMasterLevel, card == 0);
+            QCOMPARE(w.inRec("poisson")->isHidden(), card == 0);
+            QCOMPARE(w.inRec("pcurall1")->isHidden(), card == 1);
+            QCOMPARE(w.inRec("MaskEdit1")->isHidden(), card == 1);
+        }
     }
 
     void cardMenu() {
