@@ -23,13 +23,27 @@ wait $SECOND; [ $? -eq 0 ] || fail "the second copy failed: $(head -c 3000 "$WOR
 gone $FIRST && fail "the first copy ended"
 
 kill -9 $FIRST; wait $FIRST 2>/dev/null
-"$BUILD/tavlo" 2>"$WORK/third.err" &
+# The refreshes are counted through their log lines, as a user would.
+QT_LOGGING_RULES='tavlo.refresh.debug=true' "$BUILD/tavlo" 2>"$WORK/third.err" &
 THIRD=$!; PIDS+=($THIRD)
 wait_for window_named '^Form3$' || fail "no start after the first copy was killed: $(head -c 3000 "$WORK/third.err")"
 sleep 1
 gone $THIRD && fail "the restarted copy ended: $(cat "$WORK/third.err")"
+refreshes() { grep -c '^tavlo.refresh: ' "$WORK/third.err"; }
+# Start-up reads the card once; the echoes of its own writes refresh nothing.
+[ "$(refreshes)" -eq 1 ] || fail "start-up refreshed $(refreshes) times: $(cat "$WORK/third.err")"
+# Another program's change: exactly one more.
+"$BUILD/tavlo-mixerctl" set 18 13100 13100 || fail "tavlo-mixerctl set failed"
+wait_for bash -c "[ \$(grep -c '^tavlo.refresh: ' '$WORK/third.err') -ge 2 ]" || fail "the outside change was not shown"
+sleep 0.5
+[ "$(refreshes)" -eq 2 ] || fail "one outside change refreshed $(($(refreshes) - 1)) times"
 # The splash phase ends after three seconds.
 wait_for bash -c "! xdotool search --onlyvisible --name '^Form3\$'" || fail "the splash did not go"
+# Window titles are the captions, with nothing appended.
+PLAY=$(xdotool search --onlyvisible --name '^Tavlo by Varnel$' | head -n1)
+[ -n "$PLAY" ] || fail "no playback window titled exactly \"Tavlo by Varnel\""
+xprop -id "$PLAY" _NET_WM_NAME | grep -qx '_NET_WM_NAME(UTF8_STRING) = "Tavlo by Varnel"' ||
+  fail "_NET_WM_NAME: $(xprop -id "$PLAY" _NET_WM_NAME)"
 kill $THIRD; wait $THIRD 2>/dev/null
 
 # A card description that does not load stops the program before any window.
