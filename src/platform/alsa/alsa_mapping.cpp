@@ -49,9 +49,10 @@
 // codecs): a write sets every channel; a MUTE reads 1 when ANY channel is
 // off, an extra switch reads 1 only when EVERY channel is on. So one press
 // of a strip's mute silences the whole line, and a line left half on by
-// another program shows muted and is fully unmuted by one press. The lists are UNIFORM: they read the left
-// channel's choice and set every channel. Controls of an inactive element
-// are DISABLED. Lines get no meter controls: ALSA has no peak meters.
+// another program shows muted and is fully unmuted by one press.
+// The lists are UNIFORM: they read the left channel's choice and set every
+// channel. Controls of an inactive element are DISABLED. Lines get no meter
+// controls: ALSA has no peak meters.
 //
 // Not shown: enumerations other than the capture one ("Auto-Mute Mode"),
 // capture volumes that belong to no record source, switch groups beyond the

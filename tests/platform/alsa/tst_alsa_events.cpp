@@ -1,17 +1,21 @@
 // Changes that reach the program through the event loop: from the
-// hardware, from another program (another ALSA handle, amixer), and
-// changes of the card itself (elements added or removed, the card gone or
-// failing).
+// hardware, from another program (another ALSA handle, amixer), changes of
+// the card itself (elements added or removed, the card gone or failing),
+// and cards plugged in and removed.
 
 #include "mixer/audio_mixer.h"
 #include "platform/alsa/alsa_driver.h"
 #include "test_cards.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <map>
 
 using namespace testcard;
 using Values = std::vector<DWORD>;
@@ -56,6 +60,7 @@ private slots:
     void cardWhoseStateDisappearsIsGone();
     void failingCardRefusesWrites();
     void cardWhoseEventsFailIsGone();
+    void cardsPluggedInAndRemovedAreFollowed();
 
 private:
     std::unique_ptr<TestCards> cards_;
@@ -313,6 +318,101 @@ void TestAlsaEvents::cardWhoseEventsFailIsGone() {
     QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kTimeout);
     QCOMPARE(changed.count(), 1);
     QVERIFY(!card_->model());
+}
+
+namespace {
+
+QStringList productNames(MixerService& service) {
+    QStringList out;
+    for (UINT i = 0; i < service.mixerGetNumDevs(); ++i) {
+        MIXERCAPS caps{};
+        service.mixerGetDevCapsA(i, &caps, sizeof caps);
+        out << QString::fromLatin1(caps.szPname);
+    }
+    return out;
+}
+
+}  // namespace
+
+// A folder plays /dev/snd: the test creates and deletes controlC<N> entries
+// as the system does when cards come and go, and the lister maps them to
+// the test cards as the system maps them to hw:<N>.
+void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("snd"));  // no sound modules loaded yet
+    std::map<QString, QString> devices{{"controlC7", deviceName("ac97")},
+                                       {"controlC8", deviceName("hda")},
+                                       {"controlC9", deviceName("mixsw")},
+                                       {"controlC6", QStringLiteral("tavlo_not_ready")}};
+    AlsaCardLister lister = [&] {
+        std::vector<AlsaCard> cards;
+        for (const QString& entry : QDir(folder).entryList(QDir::Files, QDir::Name))
+            if (devices.contains(entry)) cards.push_back({entry, devices[entry]});
+        return cards;
+    };
+    auto plug = [&](const char* entry) { return QFile(folder + '/' + entry).open(QIODevice::WriteOnly); };
+    auto unplug = [&](const char* entry) { return QFile::remove(folder + '/' + entry); };
+
+    MixerService service(makeFollowingAlsaDriver(folder, lister));
+    QSignalSpy changed(&service.driver(), &MixerDriver::devicesChanged);
+    QCOMPARE(service.mixerGetNumDevs(), UINT(0));
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("snd")));
+    QVERIFY(plug("controlC7"));
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(1), kTimeout);
+    TAudioMixer ac97(service);
+    QCOMPARE(ac97.ProductName(), QStringLiteral("Tavlo Test AC97"));
+    HMIXER ac97Handle = 0;
+    QCOMPARE(service.mixerOpen(&ac97Handle, 0, nullptr, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    const DeviceKey ac97Key = service.driver().deviceKey(0);
+
+    // A second card, with its other device entries: one rescan.
+    changed.clear();
+    QVERIFY(plug("controlC8") && plug("pcmC8D0p") && plug("timer"));
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kTimeout);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(productNames(service), (QStringList{"Tavlo Test AC97", "Tavlo Test HDA"}));
+    TAudioMixer hda(service);
+    hda.SetMixerId(1);
+    QCOMPARE(hda.ProductName(), QStringLiteral("Tavlo Test HDA"));
+
+    // One card pulled and another plugged in within one turn: one rescan.
+    changed.clear();
+    QVERIFY(unplug("controlC7") && plug("controlC9"));
+    QTRY_COMPARE_WITH_TIMEOUT(productNames(service), (QStringList{"Tavlo Test HDA", "Tavlo Test Mixing Capture"}),
+                              kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(ac97.DeviceGone(), kTimeout);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(hda.MixerId(), 0);  // its index followed it
+    MIXERLINE line{};
+    line.cbStruct = sizeof line;
+    QCOMPARE(service.mixerGetLineInfoA(ac97Handle, &line, MIXER_GETLINEINFOF_DESTINATION), MMSYSERR_INVALHANDLE);
+    QCOMPARE(service.mixerClose(ac97Handle), MMSYSERR_NOERROR);
+
+    // The same number gone and back in one turn is another card: a new device.
+    const DeviceKey hdaKey = service.driver().deviceKey(0);
+    QVERIFY(unplug("controlC8") && plug("controlC8"));
+    QTRY_VERIFY_WITH_TIMEOUT(hda.DeviceGone(), kTimeout);
+    QCOMPARE(productNames(service), (QStringList{"Tavlo Test HDA", "Tavlo Test Mixing Capture"}));
+    QVERIFY(service.driver().deviceKey(0) != hdaKey);
+    // The first card back: listed first again, never under its old key.
+    QVERIFY(plug("controlC7"));
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kTimeout);
+    QCOMPARE(productNames(service).front(), QStringLiteral("Tavlo Test AC97"));
+    QVERIFY(service.driver().deviceKey(0) != ac97Key);
+
+    // A card that cannot be opened yet (plugged in as another is pulled, so
+    // the rescan shows) is tried again when its entry changes, as when the
+    // system grants access to it.
+    QVERIFY(plug("controlC6") && unplug("controlC9"));
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kTimeout);
+    devices["controlC6"] = deviceName("ac97");
+    QVERIFY(QFile::setPermissions(folder + "/controlC6", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kTimeout);
+
+    // The whole folder gone (sound modules unloaded): every card with it.
+    QVERIFY(QDir(folder).removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(0), kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestAlsaEvents)
