@@ -11,21 +11,12 @@
 
 Q_LOGGING_CATEGORY(lcTray, "tavlo.tray")
 
-namespace {
-
-// While no tray is there, how often to look whether one has come up.
-constexpr int kTrayProbeMs = 2000;
-
-}  // namespace
-
 TTrayIconF::TTrayIconF(QObject* parent) : QObject(parent), tray_(new QSystemTrayIcon(this)) {
     tray_->setObjectName(QStringLiteral("tray"));
     connect(tray_, &QSystemTrayIcon::activated, this, &TTrayIconF::Activated);
 
     animateTimer_.setInterval(100);
     connect(&animateTimer_, &QTimer::timeout, this, &TTrayIconF::AnimateStep);
-    trayProbe_.setInterval(kTrayProbeMs);
-    connect(&trayProbe_, &QTimer::timeout, this, &TTrayIconF::ProbeTray);
 
     OnDblClick = [](TTrayIconF* Sender) { Sender->RestoreApp(); };
     // Every icon watches for a minimised window, whether it hides the
@@ -43,7 +34,6 @@ void TTrayIconF::SetActive(bool Value) {
     if (active_) {
         Add();
     } else {
-        trayProbe_.stop();
         tray_->hide();
     }
 }
@@ -108,11 +98,9 @@ void TTrayIconF::Add() {
     }
     tray_->setIcon(icon_);
     tray_->show();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // A panel started after the program still gets the icon.
-        qCDebug(lcTray) << "no tray yet for" << objectName();
-        trayProbe_.start();
-    }
+    // No need to watch for a tray that comes up later: Qt embeds a shown
+    // icon in an XEmbed tray started after the program by itself.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) qCDebug(lcTray) << "no tray yet for" << objectName();
 }
 
 void TTrayIconF::Modify() {
@@ -121,15 +109,6 @@ void TTrayIconF::Modify() {
     if (icon_.isNull()) return;
     tray_->setIcon(icon_);
     if (!tray_->isVisible()) tray_->show();
-}
-
-void TTrayIconF::ProbeTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    trayProbe_.stop();
-    qCDebug(lcTray) << "tray came up, showing" << objectName();
-    // Showing again makes Qt look for the tray afresh.
-    tray_->hide();
-    tray_->show();
 }
 
 void TTrayIconF::Activated(QSystemTrayIcon::ActivationReason Reason) {

@@ -101,7 +101,6 @@ private:
     void Activated(QSystemTrayIcon::ActivationReason Reason);
     void RightClick();
     void AnimateStep();
-    void ProbeTray();
     void ApplicationMinimized();
 
     QSystemTrayIcon* tray_;  // child
@@ -113,7 +112,6 @@ private:
     bool animate_ = false;
     int frame_ = 0;
     QTimer animateTimer_;
-    QTimer trayProbe_;
     bool minimizeApp_ = false;
     bool hostMenu_ = false;
     QPointer<QMenu> popupMenu_;
