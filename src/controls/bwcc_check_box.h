@@ -8,10 +8,10 @@
 // Colours follow the widget's palette: Window is the ground, WindowText the
 // caption, Dark and Light the bevel's shadow and highlight.
 //
-// For code written against QCheckBox: setChecked, isChecked, setText and
-// text (and the "checked" and "text" properties) do what Checked and
-// Caption do. Unlike QCheckBox, setChecked raises OnClick when it changes
-// the state.
+// For code written against QCheckBox: the (caption, parent) constructor,
+// setChecked, isChecked, setText and text (and the "checked" and "text"
+// properties) do what Checked and Caption do. Unlike QCheckBox, setChecked
+// raises OnClick when it changes the state.
 
 #include "controls/toggler.h"
 
@@ -27,6 +27,7 @@ class TBWCCCheckBox : public TCheckBoxBase {
     Q_PROPERTY(QString text READ text WRITE setText)
 public:
     explicit TBWCCCheckBox(QWidget* parent = nullptr);
+    TBWCCCheckBox(const QString& Caption, QWidget* parent) : TBWCCCheckBox(parent) { SetCaption(Caption); }
 
     // The mark in cbChecked; until set, the window text colour.
     QColor CheckColor() const;

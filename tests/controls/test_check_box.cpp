@@ -208,8 +208,7 @@ void TestCheckBox::acceleratorToggles() {
 }
 
 void TestCheckBox::doubledAmpersandShowsOne() {
-    TBWCCCheckBox box;
-    box.setText(QStringLiteral("Line && Mic"));
+    TBWCCCheckBox box(QStringLiteral("Line && Mic"), nullptr);
     const QImage shown = box.grab().toImage();
     // The same text with one "&", drawn plainly where the caption goes.
     const QRect caption = box.LayoutFor(box.size()).caption;
