@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+bash scripts/check-format.sh
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=offscreen

@@ -3,7 +3,7 @@
 # apt-get for what is missing, so running it again is quick.
 set -euo pipefail
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libasound2-dev libpulse-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
   alsa-utils libasound2-plugins pulseaudio

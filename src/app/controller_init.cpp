@@ -20,9 +20,7 @@
 
 namespace {
 
-QString itemOrEmpty(const QComboBox* box, int index) {
-    return index < box->count() ? box->itemText(index) : QString();
-}
+QString itemOrEmpty(const QComboBox* box, int index) { return index < box->count() ? box->itemText(index) : QString(); }
 
 const MIXERLINE* destinationLine(TAudioMixer* mixer, int dest) {
     TMixerDestinations* list = mixer->Destinations();

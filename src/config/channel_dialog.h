@@ -12,10 +12,10 @@ class TForm4 : public TavloWindow {
 public:
     TForm4();
 
-    QCheckBox* tuch;     // the playback window's tone panel
-    QLabel* Label2;      // playback destination's name
-    QLabel* Label3;      // recording destination's name
-    QLabel* Label14;     // the card's product name
+    QCheckBox* tuch;  // the playback window's tone panel
+    QLabel* Label2;   // playback destination's name
+    QLabel* Label3;   // recording destination's name
+    QLabel* Label14;  // the card's product name
     // BWCCCheckBox1 ... BWCCCheckBox22 by name.
     QCheckBox* box(const char* name) const;
 };

@@ -44,7 +44,7 @@ public:
     // Where the box and the caption go in a client area of the given size;
     // Caption is the word-wrapped text's rectangle.
     struct Layout {
-        QRect box;      // left, top, right, bottom as drawn: L, T, L + 13, T + 13
+        QRect box;  // left, top, right, bottom as drawn: L, T, L + 13, T + 13
         QRect caption;
     };
     Layout LayoutFor(QSize ClientSize) const;

@@ -6,9 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 
-TPanel::TPanel(QWidget* parent) : QWidget(parent), color_(kButtonFace) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+TPanel::TPanel(QWidget* parent) : QWidget(parent), color_(kButtonFace) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void TPanel::SetCaption(const QString& Value) {
     if (Value == caption_) return;

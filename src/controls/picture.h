@@ -46,7 +46,7 @@ private:
 
     QPixmap picture_;
     int tag_ = 0;
-    Qt::MouseButtons held_;   // buttons pressed on the picture, not yet released
-    bool filtering_ = false;  // capturing through the application while hidden
+    Qt::MouseButtons held_;             // buttons pressed on the picture, not yet released
+    bool filtering_ = false;            // capturing through the application while hidden
     QWidget* watchedWindow_ = nullptr;  // watched for hiding and deactivation while held
 };

@@ -44,8 +44,8 @@ void TStepButton::paintEvent(QPaintEvent*) {
     const double cx = width() / 2.0 + shift, cy = height() / 2.0 + shift;
     const double half = std::max(1.0, std::min(width(), height()) / 2.0 - 1.5);
     const double dir = glyph_ == GlyphKind::Up ? -1.0 : 1.0;
-    const QPointF arrow[3] = {{cx - half, cy - dir * half / 2}, {cx + half, cy - dir * half / 2},
-                              {cx, cy + dir * half / 2}};
+    const QPointF arrow[3] = {
+        {cx - half, cy - dir * half / 2}, {cx + half, cy - dir * half / 2}, {cx, cy + dir * half / 2}};
     canvas.setRenderHint(QPainter::Antialiasing);
     canvas.setPen(Qt::NoPen);
     canvas.setBrush(isEnabled() ? kWindowText : kButtonShadow);

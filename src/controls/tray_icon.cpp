@@ -115,25 +115,25 @@ void TTrayIconF::Activated(QSystemTrayIcon::ActivationReason Reason) {
     // A handler may delete the icon (a window closing); stop there.
     QPointer<TTrayIconF> alive(this);
     switch (Reason) {
-    case QSystemTrayIcon::Trigger:
-        if (OnClick) OnClick(this);
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        // Qt has already reported the first click; the second button-up
-        // follows the double click.
-        if (OnDblClick) OnDblClick(this);
-        if (alive && OnClick) OnClick(this);
-        break;
-    case QSystemTrayIcon::MiddleClick:
-        if (OnClick) OnClick(this);
-        if (alive && OnDblClick) OnDblClick(this);
-        if (alive && OnClick) OnClick(this);
-        break;
-    case QSystemTrayIcon::Context:
-        RightClick();
-        break;
-    case QSystemTrayIcon::Unknown:
-        break;
+        case QSystemTrayIcon::Trigger:
+            if (OnClick) OnClick(this);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            // Qt has already reported the first click; the second button-up
+            // follows the double click.
+            if (OnDblClick) OnDblClick(this);
+            if (alive && OnClick) OnClick(this);
+            break;
+        case QSystemTrayIcon::MiddleClick:
+            if (OnClick) OnClick(this);
+            if (alive && OnDblClick) OnDblClick(this);
+            if (alive && OnClick) OnClick(this);
+            break;
+        case QSystemTrayIcon::Context:
+            RightClick();
+            break;
+        case QSystemTrayIcon::Unknown:
+            break;
     }
 }
 

@@ -23,7 +23,6 @@
 
 #include <functional>
 
-
 class TTrayIconF : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Active READ Active WRITE SetActive)

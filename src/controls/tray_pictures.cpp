@@ -12,7 +12,9 @@ constexpr double kGrid = 16.0;
 
 const QColor kInk{40, 40, 40};
 
-QPen Stroke(const QColor& color, double width) { return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen Stroke(const QColor& color, double width) {
+    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
 
 void DrawSpeaker(QPainter& p, bool sounding) {
     p.setPen(Qt::NoPen);
@@ -103,15 +105,33 @@ QPixmap DrawTrayPicture(TrayPicture Picture, int Size) {
     bool shown = false;
     void (*draw)(QPainter&) = nullptr;
     switch (Picture) {
-    case TrayPicture::soundyesno: shown = true; [[fallthrough]];
-    case TrayPicture::soundyesi: draw = [](QPainter& q) { DrawSpeaker(q, true); }; break;
-    case TrayPicture::soundnoi: draw = [](QPainter& q) { DrawSpeaker(q, false); }; break;
-    case TrayPicture::recplayno: shown = true; [[fallthrough]];
-    case TrayPicture::recplay: draw = DrawFaders; break;
-    case TrayPicture::recino: shown = true; [[fallthrough]];
-    case TrayPicture::reci: draw = DrawRecordDot; break;
-    case TrayPicture::vuino: shown = true; [[fallthrough]];
-    case TrayPicture::vui: draw = DrawMeter; break;
+        case TrayPicture::soundyesno:
+            shown = true;
+            [[fallthrough]];
+        case TrayPicture::soundyesi:
+            draw = [](QPainter& q) { DrawSpeaker(q, true); };
+            break;
+        case TrayPicture::soundnoi:
+            draw = [](QPainter& q) { DrawSpeaker(q, false); };
+            break;
+        case TrayPicture::recplayno:
+            shown = true;
+            [[fallthrough]];
+        case TrayPicture::recplay:
+            draw = DrawFaders;
+            break;
+        case TrayPicture::recino:
+            shown = true;
+            [[fallthrough]];
+        case TrayPicture::reci:
+            draw = DrawRecordDot;
+            break;
+        case TrayPicture::vuino:
+            shown = true;
+            [[fallthrough]];
+        case TrayPicture::vui:
+            draw = DrawMeter;
+            break;
     }
     const QRectF area = shown ? DrawWindowTile(p) : QRectF(0, 0, kGrid, kGrid);
     if (draw) DrawGlyphIn(p, area, draw);

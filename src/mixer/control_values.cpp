@@ -71,8 +71,8 @@ bool TAudioMixer::readList(const TMixerDestination& dest, int Conn, DWORD* buffe
     return false;
 }
 
-bool TAudioMixer::GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& Mute, bool& Stereo,
-                                bool& VolDisabled, bool& MuteDisabled) {
+bool TAudioMixer::GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& Mute, bool& Stereo, bool& VolDisabled,
+                                bool& MuteDisabled) {
     Stereo = false;
     Line line;
     if (!findLine(Dest, Conn, line)) return false;

@@ -3,8 +3,7 @@
 #include "mixer/audio_mixer.h"
 #include "platform/mixer_service.h"
 
-TMixerControls::TMixerControls(MixerService& service, HMIXER handle, const MIXERLINE& line)
-    : block_(line.cControls) {
+TMixerControls::TMixerControls(MixerService& service, HMIXER handle, const MIXERLINE& line) : block_(line.cControls) {
     MIXERLINECONTROLS query{};
     query.cbStruct = sizeof(MIXERLINECONTROLS);
     query.dwLineID = line.dwLineID;
@@ -12,7 +11,8 @@ TMixerControls::TMixerControls(MixerService& service, HMIXER handle, const MIXER
     query.cbmxctrl = sizeof(MIXERCONTROL);
     query.pamxctrl = block_.data();
     // A failed query leaves the line without controls.
-    if (!block_.empty() && service.mixerGetLineControlsA(handle, &query, MIXER_GETLINECONTROLSF_ALL) == MMSYSERR_NOERROR)
+    if (!block_.empty() &&
+        service.mixerGetLineControlsA(handle, &query, MIXER_GETLINECONTROLSF_ALL) == MMSYSERR_NOERROR)
         count_ = static_cast<int>(block_.size());
 }
 

@@ -66,4 +66,6 @@ DWORD controlValueCount(const MIXERCONTROL& control, DWORD lineChannels);
 // Copies text into a fixed-size, zero-terminated name field, cutting it to fit.
 void copyName(char* field, std::size_t size, std::string_view text);
 template <std::size_t N>
-void copyName(char (&field)[N], std::string_view text) { copyName(field, N, text); }
+void copyName(char (&field)[N], std::string_view text) {
+    copyName(field, N, text);
+}

@@ -19,13 +19,19 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
     if (s.startsWith(QLatin1String("sim:"))) {
         const QString path = s.mid(4);
         if (path.isEmpty()) {
-            if (error) *error = QStringLiteral("%1=sim:PATH needs the path of a card description").arg(kMixerSelectionVariable);
+            if (error)
+                *error =
+                    QStringLiteral("%1=sim:PATH needs the path of a card description").arg(kMixerSelectionVariable);
             return nullptr;
         }
         auto driver = SimDriver::fromFile(path, error);
         if (driver) {
-            const QByteArray id = QCryptographicHash::hash(QFileInfo(path).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-            driver->shareValuesThrough(runtimeFilePath(QStringLiteral("tavlo-sim-%1.values").arg(QString::fromLatin1(id))));
+            const QByteArray id =
+                QCryptographicHash::hash(QFileInfo(path).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
+                    .toHex()
+                    .left(12);
+            driver->shareValuesThrough(
+                runtimeFilePath(QStringLiteral("tavlo-sim-%1.values").arg(QString::fromLatin1(id))));
         }
         return driver;
     }
@@ -33,7 +39,8 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
     if (s.startsWith(QLatin1String("alsa:"))) {
         const QStringList names = s.mid(5).split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (names.isEmpty()) {
-            if (error) *error = QStringLiteral("%1=alsa:NAME needs at least one device name").arg(kMixerSelectionVariable);
+            if (error)
+                *error = QStringLiteral("%1=alsa:NAME needs at least one device name").arg(kMixerSelectionVariable);
             return nullptr;
         }
         return makeAlsaDriver(names, error);

@@ -5,11 +5,11 @@
 #include <utility>
 
 QString componentTypeName(DWORD type) {
-    static const char* const dst[] = {"DST_UNDEFINED", "DST_DIGITAL",   "DST_LINE",   "DST_MONITOR", "DST_SPEAKERS",
+    static const char* const dst[] = {"DST_UNDEFINED",  "DST_DIGITAL",   "DST_LINE",   "DST_MONITOR", "DST_SPEAKERS",
                                       "DST_HEADPHONES", "DST_TELEPHONE", "DST_WAVEIN", "DST_VOICEIN"};
-    static const char* const src[] = {"SRC_UNDEFINED", "SRC_DIGITAL",   "SRC_LINE",      "SRC_MICROPHONE",
+    static const char* const src[] = {"SRC_UNDEFINED",   "SRC_DIGITAL",     "SRC_LINE",      "SRC_MICROPHONE",
                                       "SRC_SYNTHESIZER", "SRC_COMPACTDISC", "SRC_TELEPHONE", "SRC_PCSPEAKER",
-                                      "SRC_WAVEOUT",   "SRC_AUXILIARY", "SRC_ANALOG"};
+                                      "SRC_WAVEOUT",     "SRC_AUXILIARY",   "SRC_ANALOG"};
     if (type <= MIXERLINE_COMPONENTTYPE_DST_LAST) return QString::fromLatin1(dst[type]);
     if (type >= MIXERLINE_COMPONENTTYPE_SRC_FIRST && type <= MIXERLINE_COMPONENTTYPE_SRC_LAST)
         return QString::fromLatin1(src[type - MIXERLINE_COMPONENTTYPE_SRC_FIRST]);

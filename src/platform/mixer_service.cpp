@@ -34,9 +34,7 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
 
 MixerService::~MixerService() = default;
 
-UINT MixerService::mixerGetNumDevs() const {
-    return static_cast<UINT>(std::max(driver_->deviceCount(), 0));
-}
+UINT MixerService::mixerGetNumDevs() const { return static_cast<UINT>(std::max(driver_->deviceCount(), 0)); }
 
 MMRESULT MixerService::mixerOpen(HMIXER* phmx, UINT uMxId, QObject* dwCallback, std::uintptr_t /*dwInstance*/,
                                  DWORD fdwOpen) {
@@ -79,20 +77,20 @@ int MixerService::indexOf(DeviceKey device) const {
 MMRESULT MixerService::mixerGetID(HMIXER hmx, UINT* puMxId, DWORD fdwId) const {
     if (!puMxId) return MMSYSERR_INVALPARAM;
     switch (fdwId) {
-    case MIXER_OBJECTF_HMIXER: {
-        const Handle* h = findHandle(hmx);
-        if (!h) return MMSYSERR_INVALHANDLE;
-        const int index = indexOf(h->device);
-        if (index < 0) return MMSYSERR_NODRIVER;
-        *puMxId = static_cast<UINT>(index);
-        return MMSYSERR_NOERROR;
-    }
-    case MIXER_OBJECTF_MIXER:
-        if (hmx >= mixerGetNumDevs()) return MMSYSERR_BADDEVICEID;
-        *puMxId = hmx;
-        return MMSYSERR_NOERROR;
-    default:
-        return MMSYSERR_INVALFLAG;
+        case MIXER_OBJECTF_HMIXER: {
+            const Handle* h = findHandle(hmx);
+            if (!h) return MMSYSERR_INVALHANDLE;
+            const int index = indexOf(h->device);
+            if (index < 0) return MMSYSERR_NODRIVER;
+            *puMxId = static_cast<UINT>(index);
+            return MMSYSERR_NOERROR;
+        }
+        case MIXER_OBJECTF_MIXER:
+            if (hmx >= mixerGetNumDevs()) return MMSYSERR_BADDEVICEID;
+            *puMxId = hmx;
+            return MMSYSERR_NOERROR;
+        default:
+            return MMSYSERR_INVALFLAG;
     }
 }
 
@@ -131,25 +129,25 @@ MMRESULT MixerService::mixerGetLineInfoA(HMIXER hmx, MIXERLINE* pmxl, DWORD fdwI
 
     const DriverLine* line = nullptr;
     switch (fdwInfo & MIXER_GETLINEINFOF_QUERYMASK) {
-    case MIXER_GETLINEINFOF_DESTINATION:
-        line = model->destinationLine(pmxl->dwDestination);
-        break;
-    case MIXER_GETLINEINFOF_SOURCE:
-        line = model->sourceLine(pmxl->dwDestination, pmxl->dwSource);
-        break;
-    case MIXER_GETLINEINFOF_LINEID:
-        line = model->lineById(pmxl->dwLineID);
-        break;
-    case MIXER_GETLINEINFOF_COMPONENTTYPE:
-        for (const auto& dest : model->destinations) {
-            if (dest.line.info.dwComponentType == pmxl->dwComponentType) line = &dest.line;
-            for (const auto& src : dest.sources)
-                if (!line && src.info.dwComponentType == pmxl->dwComponentType) line = &src;
-            if (line) break;
-        }
-        break;
-    default:
-        return MMSYSERR_INVALFLAG;
+        case MIXER_GETLINEINFOF_DESTINATION:
+            line = model->destinationLine(pmxl->dwDestination);
+            break;
+        case MIXER_GETLINEINFOF_SOURCE:
+            line = model->sourceLine(pmxl->dwDestination, pmxl->dwSource);
+            break;
+        case MIXER_GETLINEINFOF_LINEID:
+            line = model->lineById(pmxl->dwLineID);
+            break;
+        case MIXER_GETLINEINFOF_COMPONENTTYPE:
+            for (const auto& dest : model->destinations) {
+                if (dest.line.info.dwComponentType == pmxl->dwComponentType) line = &dest.line;
+                for (const auto& src : dest.sources)
+                    if (!line && src.info.dwComponentType == pmxl->dwComponentType) line = &src;
+                if (line) break;
+            }
+            break;
+        default:
+            return MMSYSERR_INVALFLAG;
     }
     if (!line) return MIXERR_INVALLINE;
     if (line->queryFails) return MMSYSERR_ERROR;
@@ -166,36 +164,36 @@ MMRESULT MixerService::mixerGetLineControlsA(HMIXER hmx, MIXERLINECONTROLS* pmxl
         return MMSYSERR_INVALPARAM;
 
     switch (fdwControls & MIXER_GETLINECONTROLSF_QUERYMASK) {
-    case MIXER_GETLINECONTROLSF_ALL: {
-        const DriverLine* line = model->lineById(pmxlc->dwLineID);
-        if (!line) return MIXERR_INVALLINE;
-        if (pmxlc->cControls != line->controls.size() || line->controls.empty()) return MMSYSERR_INVALPARAM;
-        if (line->controlsQueryFails) return MMSYSERR_ERROR;
-        for (std::size_t i = 0; i < line->controls.size(); ++i) pmxlc->pamxctrl[i] = line->controls[i].info;
-        return MMSYSERR_NOERROR;
-    }
-    case MIXER_GETLINECONTROLSF_ONEBYID: {
-        const auto ref = model->controlById(pmxlc->dwControlID);
-        if (!ref.control) return MIXERR_INVALCONTROL;
-        if (ref.line->controlsQueryFails) return MMSYSERR_ERROR;
-        pmxlc->dwLineID = ref.line->info.dwLineID;
-        pmxlc->pamxctrl[0] = ref.control->info;
-        return MMSYSERR_NOERROR;
-    }
-    case MIXER_GETLINECONTROLSF_ONEBYTYPE: {
-        const DriverLine* line = model->lineById(pmxlc->dwLineID);
-        if (!line) return MIXERR_INVALLINE;
-        if (line->controlsQueryFails) return MMSYSERR_ERROR;
-        for (const auto& c : line->controls) {
-            if (c.info.dwControlType == pmxlc->dwControlType) {
-                pmxlc->pamxctrl[0] = c.info;
-                return MMSYSERR_NOERROR;
-            }
+        case MIXER_GETLINECONTROLSF_ALL: {
+            const DriverLine* line = model->lineById(pmxlc->dwLineID);
+            if (!line) return MIXERR_INVALLINE;
+            if (pmxlc->cControls != line->controls.size() || line->controls.empty()) return MMSYSERR_INVALPARAM;
+            if (line->controlsQueryFails) return MMSYSERR_ERROR;
+            for (std::size_t i = 0; i < line->controls.size(); ++i) pmxlc->pamxctrl[i] = line->controls[i].info;
+            return MMSYSERR_NOERROR;
         }
-        return MIXERR_INVALCONTROL;
-    }
-    default:
-        return MMSYSERR_INVALFLAG;
+        case MIXER_GETLINECONTROLSF_ONEBYID: {
+            const auto ref = model->controlById(pmxlc->dwControlID);
+            if (!ref.control) return MIXERR_INVALCONTROL;
+            if (ref.line->controlsQueryFails) return MMSYSERR_ERROR;
+            pmxlc->dwLineID = ref.line->info.dwLineID;
+            pmxlc->pamxctrl[0] = ref.control->info;
+            return MMSYSERR_NOERROR;
+        }
+        case MIXER_GETLINECONTROLSF_ONEBYTYPE: {
+            const DriverLine* line = model->lineById(pmxlc->dwLineID);
+            if (!line) return MIXERR_INVALLINE;
+            if (line->controlsQueryFails) return MMSYSERR_ERROR;
+            for (const auto& c : line->controls) {
+                if (c.info.dwControlType == pmxlc->dwControlType) {
+                    pmxlc->pamxctrl[0] = c.info;
+                    return MMSYSERR_NOERROR;
+                }
+            }
+            return MIXERR_INVALCONTROL;
+        }
+        default:
+            return MMSYSERR_INVALFLAG;
     }
 }
 
@@ -263,34 +261,34 @@ MMRESULT MixerService::readDetails(const DeviceModel& model, DeviceKey key, MIXE
     if (MMRESULT e = checkShape(ref, *pmxcd, &shape)) return e;
 
     switch (fdwDetails & MIXER_GETCONTROLDETAILSF_QUERYMASK) {
-    case MIXER_GETCONTROLDETAILSF_LISTTEXT: {
-        if (pmxcd->cbDetails != sizeof(MIXERCONTROLDETAILS_LISTTEXT) || ref.control->items.empty())
-            return MMSYSERR_INVALPARAM;
-        auto* out = static_cast<MIXERCONTROLDETAILS_LISTTEXT*>(pmxcd->paDetails);
-        for (DWORD ch = 0; ch < shape.callerChannels; ++ch) {
-            for (DWORD i = 0; i < shape.items; ++i) {
-                auto& t = out[ch * shape.items + i];
-                t.dwParam1 = i < ref.control->itemParams.size() ? ref.control->itemParams[i] : 0;
-                t.dwParam2 = 0;
-                copyName(t.szName, ref.control->items[i]);
+        case MIXER_GETCONTROLDETAILSF_LISTTEXT: {
+            if (pmxcd->cbDetails != sizeof(MIXERCONTROLDETAILS_LISTTEXT) || ref.control->items.empty())
+                return MMSYSERR_INVALPARAM;
+            auto* out = static_cast<MIXERCONTROLDETAILS_LISTTEXT*>(pmxcd->paDetails);
+            for (DWORD ch = 0; ch < shape.callerChannels; ++ch) {
+                for (DWORD i = 0; i < shape.items; ++i) {
+                    auto& t = out[ch * shape.items + i];
+                    t.dwParam1 = i < ref.control->itemParams.size() ? ref.control->itemParams[i] : 0;
+                    t.dwParam2 = 0;
+                    copyName(t.szName, ref.control->items[i]);
+                }
             }
+            return MMSYSERR_NOERROR;
         }
-        return MMSYSERR_NOERROR;
-    }
-    case MIXER_GETCONTROLDETAILSF_VALUE: {
-        if (pmxcd->cbDetails != sizeof(DWORD)) return MMSYSERR_INVALPARAM;
-        if (ref.control->readFails) return MMSYSERR_ERROR;
-        ValueBuffer stored(std::size_t{shape.storedChannels} * shape.items);
-        if (!driver_->readValues(key, pmxcd->dwControlID, stored.span())) return MMSYSERR_ERROR;
-        auto* out = static_cast<DWORD*>(pmxcd->paDetails);
-        for (DWORD ch = 0; ch < shape.callerChannels; ++ch) {
-            const DWORD from = std::min(ch, shape.storedChannels - 1);
-            std::memcpy(out + ch * shape.items, stored.data() + from * shape.items, shape.items * sizeof(DWORD));
+        case MIXER_GETCONTROLDETAILSF_VALUE: {
+            if (pmxcd->cbDetails != sizeof(DWORD)) return MMSYSERR_INVALPARAM;
+            if (ref.control->readFails) return MMSYSERR_ERROR;
+            ValueBuffer stored(std::size_t{shape.storedChannels} * shape.items);
+            if (!driver_->readValues(key, pmxcd->dwControlID, stored.span())) return MMSYSERR_ERROR;
+            auto* out = static_cast<DWORD*>(pmxcd->paDetails);
+            for (DWORD ch = 0; ch < shape.callerChannels; ++ch) {
+                const DWORD from = std::min(ch, shape.storedChannels - 1);
+                std::memcpy(out + ch * shape.items, stored.data() + from * shape.items, shape.items * sizeof(DWORD));
+            }
+            return MMSYSERR_NOERROR;
         }
-        return MMSYSERR_NOERROR;
-    }
-    default:
-        return MMSYSERR_INVALFLAG;
+        default:
+            return MMSYSERR_INVALFLAG;
     }
 }
 
@@ -298,8 +296,7 @@ MMRESULT MixerService::mixerSetControlDetails(HMIXER hmx, MIXERCONTROLDETAILS* p
     MMRESULT err;
     const DeviceModel* model = modelFor(hmx, &err);
     if (!model) return err;
-    if ((fdwDetails & MIXER_SETCONTROLDETAILSF_QUERYMASK) != MIXER_SETCONTROLDETAILSF_VALUE)
-        return MMSYSERR_INVALFLAG;
+    if ((fdwDetails & MIXER_SETCONTROLDETAILSF_QUERYMASK) != MIXER_SETCONTROLDETAILSF_VALUE) return MMSYSERR_INVALFLAG;
     if (!pmxcd || pmxcd->cbStruct != sizeof(MIXERCONTROLDETAILS) || pmxcd->cbDetails != sizeof(DWORD))
         return MMSYSERR_INVALPARAM;
     const auto ref = model->controlById(pmxcd->dwControlID);

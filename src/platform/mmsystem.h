@@ -260,5 +260,9 @@ static_assert(sizeof(MIXERCONTROLDETAILS_LISTTEXT) == 72);
 constexpr bool isMeterType(DWORD type) { return (type & MIXERCONTROL_CT_CLASS_MASK) == MIXERCONTROL_CT_CLASS_METER; }
 constexpr bool isSwitchType(DWORD type) { return (type & MIXERCONTROL_CT_CLASS_MASK) == MIXERCONTROL_CT_CLASS_SWITCH; }
 constexpr bool isListType(DWORD type) { return (type & MIXERCONTROL_CT_CLASS_MASK) == MIXERCONTROL_CT_CLASS_LIST; }
-constexpr bool isBooleanUnits(DWORD type) { return (type & MIXERCONTROL_CT_UNITS_MASK) == MIXERCONTROL_CT_UNITS_BOOLEAN; }
-constexpr bool isUnsignedUnits(DWORD type) { return (type & MIXERCONTROL_CT_UNITS_MASK) == MIXERCONTROL_CT_UNITS_UNSIGNED; }
+constexpr bool isBooleanUnits(DWORD type) {
+    return (type & MIXERCONTROL_CT_UNITS_MASK) == MIXERCONTROL_CT_UNITS_BOOLEAN;
+}
+constexpr bool isUnsignedUnits(DWORD type) {
+    return (type & MIXERCONTROL_CT_UNITS_MASK) == MIXERCONTROL_CT_UNITS_UNSIGNED;
+}

@@ -4,12 +4,12 @@
 #include "controls/panel.h"
 #include "controls/step_button.h"
 #include "mixer/audio_mixer.h"
-#include "strips/shared_state.h"
-#include "strips/channel_strip.h"
-#include "strips/name_zoom.h"
-#include "strips/strip_buttons.h"
 #include "play/tone_control.h"
 #include "play/tone_panel.h"
+#include "strips/channel_strip.h"
+#include "strips/name_zoom.h"
+#include "strips/shared_state.h"
+#include "strips/strip_buttons.h"
 #include "strips/window_frame.h"
 
 #include <QComboBox>

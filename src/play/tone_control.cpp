@@ -24,9 +24,7 @@ ToneControl::ToneControl(SharedState& state, TAudioMixer* mixer, Kind kind, Widg
     repeat.attach(w_.minus, base + 2, step(-1));
 }
 
-bool& ToneControl::flag() const {
-    return kind_ == Kind::Treble ? state_.HasTreble : state_.HasBass;
-}
+bool& ToneControl::flag() const { return kind_ == Kind::Treble ? state_.HasTreble : state_.HasBass; }
 
 bool ToneControl::present() const { return flag(); }
 

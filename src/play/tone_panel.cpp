@@ -46,7 +46,8 @@ TonePanel::TonePanel(QWidget* window) {
     Label10 = caption(chatune, "Label10", QRect(18, 16, 34, 10), "Treble");
     Label9 = caption(chatune, "Label9", QRect(18, 70, 34, 10), "Bass");
 
-    RotaryKnob1 = make<TRotaryKnob>(chatune, "RotaryKnob1", QRect(20, 25, 30, 30), "Turn the knob to ajust the treble...");
+    RotaryKnob1 =
+        make<TRotaryKnob>(chatune, "RotaryKnob1", QRect(20, 25, 30, 30), "Turn the knob to ajust the treble...");
     RotaryKnob1->SetMin(0);
     RotaryKnob1->SetMax(65535);
     RotaryKnob1->SetPosition(32767);
@@ -55,7 +56,8 @@ TonePanel::TonePanel(QWidget* window) {
     tremoins = make<TStepButton>(chatune, "tremoins", QRect(20, 62, 10, 8), "Click to set the volume - 1...");
     tremoins->SetGlyph(TStepButton::GlyphKind::Down);
 
-    RotaryKnob2 = make<TRotaryKnob>(chatune, "RotaryKnob2", QRect(18, 79, 31, 30), "Turn the knob to ajust the bass...");
+    RotaryKnob2 =
+        make<TRotaryKnob>(chatune, "RotaryKnob2", QRect(18, 79, 31, 30), "Turn the knob to ajust the bass...");
     RotaryKnob2->SetMin(1);
     RotaryKnob2->SetMax(65535);
     RotaryKnob2->SetPosition(32767);

@@ -4,8 +4,8 @@
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "mixer/audio_mixer.h"
-#include "strips/shared_state.h"
 #include "strips/channel_strip.h"
+#include "strips/shared_state.h"
 #include "strips/strip_pictures.h"
 #include "strips/window_frame.h"
 
@@ -65,7 +65,6 @@ Trec::Trec(SharedState& state, MixerService& service)
         card[i]->setObjectName(QStringLiteral("card%1").arg(i + 1));
     }
     BuildMenu();
-
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

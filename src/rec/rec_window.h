@@ -32,7 +32,7 @@ public:
     TPicture* poisson;  // stands in for the master fader of a destination without level
     QMenu* PopupMenu;
     std::array<QAction*, 5> card{};  // card1 ... card5: the sound-card choice
-    AutoRepeat* repeat;               // auto-repeat of the step buttons (Timer4)
+    AutoRepeat* repeat;              // auto-repeat of the step buttons (Timer4)
 
     // Menu checks the configuration file carries (rec_menu.cpp).
     QAction* GreenSilver1;    // coloured borders
@@ -41,10 +41,10 @@ public:
     QAction* BlackRec1;
     QAction* WhitePlay1;
     QAction* WhiteRec1;
-    QAction* magnet;          // keeps the two mixer windows together
-    QAction* anim;            // animated shows and hides
-    QAction* save;            // "Save your configuration" (saveRequested)
-    QTimer* Timer1;           // the magnet's step, 300 ms
+    QAction* magnet;           // keeps the two mixer windows together
+    QAction* anim;             // animated shows and hides
+    QAction* save;             // "Save your configuration" (saveRequested)
+    QTimer* Timer1;            // the magnet's step, 300 ms
     TSmoothShow* SmoothShow1;  // its Tag is the program's animation switch
 
     // cha0, cha2 ... cha10 in strip order.

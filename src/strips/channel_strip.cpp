@@ -214,9 +214,7 @@ void ChannelStrip::GuardRepeats(AutoRepeat& repeat, SharedState& state) {
     };
 }
 
-int ChannelStrip::Dest() const {
-    return row.kind == StripKind::Rec ? state_.RecDestIndex : state_.PlayDestIndex;
-}
+int ChannelStrip::Dest() const { return row.kind == StripKind::Rec ? state_.RecDestIndex : state_.PlayDestIndex; }
 
 bool ChannelStrip::Bound() const { return panel_->Tag() == 0; }
 
@@ -241,7 +239,7 @@ void ChannelStrip::SetLinkedLayout(bool linked) {
     const bool source = row.kind == StripKind::PlaySource;
     link_->SetBevel(linked ? TPanel::BevelKind::Raised : TPanel::BevelKind::Lowered);
     link_->SetCaption(linked ? QStringLiteral("L+R")
-                            : (row.kind == StripKind::Rec ? QStringLiteral("L | R") : QStringLiteral("L|R")));
+                             : (row.kind == StripKind::Rec ? QStringLiteral("L | R") : QStringLiteral("L|R")));
     right_.track->setVisible(!linked);
     left_.track->move(linked ? 9 : 0, 0);
     left_.readout->setToolTip(linked ? kHintBoth : kHintLeft);

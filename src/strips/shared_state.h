@@ -38,6 +38,6 @@ struct SharedState {
     int LeftPeakHold = 0;
     int RightPeakHold = 0;
 
-    int RecMuxIndex = -2;    // control index of the recording MUX, -2 none
-    int BindDestIndex = 0;   // the destination being bound
+    int RecMuxIndex = -2;   // control index of the recording MUX, -2 none
+    int BindDestIndex = 0;  // the destination being bound
 };

@@ -67,8 +67,7 @@ int ChannelStrip::SwitchValue() const {
     const bool on = isOn(mute_, kRed);
     // A recording source that is not picked leaves a single-choice list
     // alone: writing its 0 would drop the source that is picked.
-    if (!on && row.kind == StripKind::Rec && Conn() >= 0 && state_.RecMuxIndex != -2 && !dropSelection_)
-        return -1;
+    if (!on && row.kind == StripKind::Rec && Conn() >= 0 && state_.RecMuxIndex != -2 && !dropSelection_) return -1;
     return on ? 1 : 0;
 }
 
@@ -163,9 +162,7 @@ void ChannelStrip::CursorMove(Side side, int y) {
     }
 }
 
-void ChannelStrip::CursorUp(Side side, int y) {
-    EndDrag(side, std::clamp(y + state_.DragOffset, 0, kFaderTravel));
-}
+void ChannelStrip::CursorUp(Side side, int y) { EndDrag(side, std::clamp(y + state_.DragOffset, 0, kFaderTravel)); }
 
 void ChannelStrip::EndDrag(Side side, int top) {
     bool& dragging = dragging_[side == Side::Left ? 0 : 1];

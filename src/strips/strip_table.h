@@ -36,7 +36,7 @@ struct StripNames {
     const char* stepLMinus;
     const char* stepRPlus;
     const char* stepRMinus;
-    const char* vuL;    // the two small VU images that open the VU window
+    const char* vuL;  // the two small VU images that open the VU window
     const char* vuR;
     const char* editL;  // left write routine
     const char* editR;  // right write routine

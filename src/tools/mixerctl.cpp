@@ -10,7 +10,9 @@
 
 namespace {
 
-QString quoted(const char* name, int size) { return QLatin1Char('"') + QString::fromLocal8Bit(name, qstrnlen(name, size)) + QLatin1Char('"'); }
+QString quoted(const char* name, int size) {
+    return QLatin1Char('"') + QString::fromLocal8Bit(name, qstrnlen(name, size)) + QLatin1Char('"');
+}
 
 struct ControlShape {
     MIXERCONTROL control{};
@@ -94,8 +96,8 @@ void dumpLine(const MIXERLINE& line, const QString& what, QTextStream& out) {
     out << what << ": " << quoted(line.szName, sizeof line.szName) << " ("
         << QString::fromLocal8Bit(line.szShortName, qstrnlen(line.szShortName, sizeof line.szShortName)) << ") "
         << componentTypeName(line.dwComponentType) << ", " << line.cChannels
-        << (line.cChannels == 1 ? " channel" : " channels") << ", line id 0x"
-        << QString::number(line.dwLineID, 16) << '\n';
+        << (line.cChannels == 1 ? " channel" : " channels") << ", line id 0x" << QString::number(line.dwLineID, 16)
+        << '\n';
 }
 
 int fail(QTextStream& err, const QString& text) {
@@ -117,9 +119,8 @@ int list(MixerService& service, QTextStream& out) {
     for (UINT i = 0; i < n; ++i) {
         MIXERCAPS caps{};
         if (service.mixerGetDevCapsA(i, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
-        out << i << ": " << quoted(caps.szPname, sizeof caps.szPname) << " (mid " << caps.wMid << ", pid "
-            << caps.wPid << ", driver version " << caps.vDriverVersion << ", " << caps.cDestinations
-            << " destinations)\n";
+        out << i << ": " << quoted(caps.szPname, sizeof caps.szPname) << " (mid " << caps.wMid << ", pid " << caps.wPid
+            << ", driver version " << caps.vDriverVersion << ", " << caps.cDestinations << " destinations)\n";
     }
     if (n == 0) out << "no mixer devices\n";
     return 0;
@@ -150,7 +151,9 @@ int dump(MixerService& service, int device, QTextStream& out, QTextStream& err) 
 
 // Opens a device for a single command; closes it when done.
 struct OpenDevice {
-    OpenDevice(MixerService& s, UINT device) : service(s) { ok = s.mixerOpen(&handle, device, nullptr, 0, CALLBACK_NULL) == MMSYSERR_NOERROR; }
+    OpenDevice(MixerService& s, UINT device) : service(s) {
+        ok = s.mixerOpen(&handle, device, nullptr, 0, CALLBACK_NULL) == MMSYSERR_NOERROR;
+    }
     ~OpenDevice() {
         if (ok) service.mixerClose(handle);
     }
@@ -159,15 +162,18 @@ struct OpenDevice {
     bool ok = false;
 };
 
-int getOrSet(MixerService& service, int device, const QStringList& args, bool set, QTextStream& out,
-             QTextStream& err) {
-    if (args.isEmpty()) return fail(err, set ? QStringLiteral("set needs a control id and values") : QStringLiteral("get needs a control id"));
+int getOrSet(MixerService& service, int device, const QStringList& args, bool set, QTextStream& out, QTextStream& err) {
+    if (args.isEmpty())
+        return fail(
+            err, set ? QStringLiteral("set needs a control id and values") : QStringLiteral("get needs a control id"));
     qint64 id = 0;
-    if (!parseNumber(args[0], 0, 0xFFFFFFFFLL, &id)) return fail(err, QStringLiteral("\"%1\" is not a control id").arg(args[0]));
+    if (!parseNumber(args[0], 0, 0xFFFFFFFFLL, &id))
+        return fail(err, QStringLiteral("\"%1\" is not a control id").arg(args[0]));
     OpenDevice open(service, static_cast<UINT>(device));
     if (!open.ok) return fail(err, QStringLiteral("cannot open mixer device %1").arg(device));
     ControlShape s;
-    if (!lookup(service, open.handle, DWORD(id), &s)) return fail(err, QStringLiteral("no control with id %1 on device %2").arg(id).arg(device));
+    if (!lookup(service, open.handle, DWORD(id), &s))
+        return fail(err, QStringLiteral("no control with id %1 on device %2").arg(id).arg(device));
     if (!set) {
         out << valuesText(service, open.handle, s) << '\n';
         return 0;
@@ -177,14 +183,16 @@ int getOrSet(MixerService& service, int device, const QStringList& args, bool se
     const int perChannel = int(s.items ? s.items : 1);
     if (given.size() != full && given.size() != perChannel)
         return fail(err, QStringLiteral("control %1 takes %2 value(s)%3, not %4")
-                             .arg(id).arg(perChannel)
+                             .arg(id)
+                             .arg(perChannel)
                              .arg(full != perChannel ? QStringLiteral(" or %1").arg(full) : QString())
                              .arg(given.size()));
     std::vector<DWORD> values;
     auto d = detailsFor(s, given.size() == full ? s.channels : 1, values);
     for (int i = 0; i < given.size(); ++i) {
         qint64 v = 0;
-        if (!parseNumber(given[i], 0, 0xFFFFFFFFLL, &v)) return fail(err, QStringLiteral("\"%1\" is not a value").arg(given[i]));
+        if (!parseNumber(given[i], 0, 0xFFFFFFFFLL, &v))
+            return fail(err, QStringLiteral("\"%1\" is not a value").arg(given[i]));
         values[std::size_t(i)] = DWORD(v);
     }
     const MMRESULT r = service.mixerSetControlDetails(open.handle, &d, MIXER_SETCONTROLDETAILSF_VALUE);
@@ -221,7 +229,8 @@ protected:
             out_ << "device " << device << " control-change id " << n->id();
             if (lookup(service_, n->handle(), n->id(), &s))
                 out_ << ' ' << controlTypeName(s.control.dwControlType) << ' '
-                     << quoted(s.control.szName, sizeof s.control.szName) << " = " << valuesText(service_, n->handle(), s);
+                     << quoted(s.control.szName, sizeof s.control.szName) << " = "
+                     << valuesText(service_, n->handle(), s);
             out_ << '\n';
         }
         out_.flush();
@@ -252,7 +261,8 @@ int runMixerCtl(MixerService& service, const QStringList& argsIn, QTextStream& o
     int device = 0;
     if (args.size() >= 2 && (args[0] == QLatin1String("-d") || args[0] == QLatin1String("--device"))) {
         qint64 v = 0;
-        if (!parseNumber(args[1], 0, 1 << 20, &v)) return fail(err, QStringLiteral("\"%1\" is not a device number").arg(args[1]));
+        if (!parseNumber(args[1], 0, 1 << 20, &v))
+            return fail(err, QStringLiteral("\"%1\" is not a device number").arg(args[1]));
         device = int(v);
         args = args.mid(2);
     }
@@ -265,10 +275,12 @@ int runMixerCtl(MixerService& service, const QStringList& argsIn, QTextStream& o
         status = list(service, out);
     } else if (command == QLatin1String("dump")) {
         qint64 n = device;
-        if (!args.isEmpty() && !parseNumber(args[0], 0, 1 << 20, &n)) return fail(err, QStringLiteral("\"%1\" is not a device number").arg(args[0]));
+        if (!args.isEmpty() && !parseNumber(args[0], 0, 1 << 20, &n))
+            return fail(err, QStringLiteral("\"%1\" is not a device number").arg(args[0]));
         status = dump(service, int(n), out, err);
     } else if (command == QLatin1String("get") || command == QLatin1String("set")) {
-        if (UINT(device) >= service.mixerGetNumDevs()) return fail(err, QStringLiteral("no mixer device %1").arg(device));
+        if (UINT(device) >= service.mixerGetNumDevs())
+            return fail(err, QStringLiteral("no mixer device %1").arg(device));
         status = getOrSet(service, device, args, command == QLatin1String("set"), out, err);
     } else if (command == QLatin1String("watch")) {
         auto* watcher = new Watcher(service, out);  // owned by the service, lives until the process ends

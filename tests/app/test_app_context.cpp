@@ -31,13 +31,14 @@ private slots:
         QCOMPARE(ctx.Form1()->windowTitle(), QStringLiteral("Tavlo by Varnel"));
         QCOMPARE(ctx.rec()->windowTitle(), QStringLiteral("Rekado by Varnel"));
         QCOMPARE(ctx.Form2()->windowTitle(), QStringLiteral("VU by Varnel"));
-        QCOMPARE(ctx.Form4()->windowTitle(), QStringLiteral("       Select the channels that you want to see in Tavlo."));
+        QCOMPARE(ctx.Form4()->windowTitle(),
+                 QStringLiteral("       Select the channels that you want to see in Tavlo."));
         QVERIFY(s.TracesOff);
         QCOMPARE(s.VersionText, QStringLiteral("Tavlo ver 1.0.020522."));
         QCOMPARE(s.StepSize, 1);
         QCOMPARE(s.MeterSourceIndex, 255);
         QVERIFY(s.StartingUp);
-        QVERIFY(s.InitDone);         // the first initialisation ran during creation
+        QVERIFY(s.InitDone);  // the first initialisation ran during creation
         QVERIFY(!s.FirstBinding);
         QCOMPARE(int(s.ChangeGuard.level()), 0);  // and let go of the guard afterwards
         QCOMPARE(s.BoundProductName, QStringLiteral("Tavlo Demo Card"));

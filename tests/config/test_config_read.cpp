@@ -128,9 +128,12 @@ private slots:
         QTest::newRow("short: the missing ones are checked") << QByteArray("00") << "00" + kAllBoxes.left(21);
         QTest::newRow("anything but 0 checks")
             << QByteArray("0x 2\xff-0", 7) + QByteArray(16, '9') << "0111110" + QByteArray(16, '1');
-        QTest::newRow("NUL checks") << QByteArray("\0" "0", 2) << "10" + kAllBoxes.left(21);
-        QTest::newRow("characters past 23 are ignored")
-            << QByteArray(kChannelBoxCount, '1') + "000" << kAllBoxes;
+        QTest::newRow("NUL checks") << QByteArray(
+                                           "\0"
+                                           "0",
+                                           2)
+                                    << "10" + kAllBoxes.left(21);
+        QTest::newRow("characters past 23 are ignored") << QByteArray(kChannelBoxCount, '1') + "000" << kAllBoxes;
     }
     void channelBoxes() {
         QFETCH(QByteArray, line);
@@ -159,7 +162,10 @@ private slots:
         QTest::newRow("fifth is 2") << QByteArray("11112") << QByteArray("11110");
         QTest::newRow("four 2 and a 0") << QByteArray("22220") << QByteArray("11110");
         QTest::newRow("only the fifth 1") << QByteArray("00001") << QByteArray("00001");
-        QTest::newRow("blank and letters") << QByteArray(" aZ\xff" "1") << QByteArray("11111");
+        QTest::newRow("blank and letters") << QByteArray(
+                                                  " aZ\xff"
+                                                  "1")
+                                           << QByteArray("11111");
         QTest::newRow("short") << QByteArray("0") << QByteArray("01110");
         QTest::newRow("empty") << QByteArray() << QByteArray("11110");
         QTest::newRow("longer") << QByteArray("101011111") << QByteArray("10101");
@@ -228,7 +234,8 @@ private slots:
 
     void exampleFile() {
         const ConfigFileContents c = readBack(
-            "Tavlo 1.0\r\n111111111111111111111" "00\r\n01111\r\n106\r\n269\r\n214\r\n442\r\n");
+            "Tavlo 1.0\r\n111111111111111111111"
+            "00\r\n01111\r\n106\r\n269\r\n214\r\n442\r\n");
         QCOMPARE(c.firstLine, QStringLiteral("Tavlo 1.0"));
         QCOMPARE(pattern(c.channelBoxes), QByteArray(21, '1') + "00");
         QCOMPARE(optionPattern(c.options), QByteArray("01111"));
@@ -297,9 +304,8 @@ private slots:
 
     // A line over the cap is cut, but the lines after it are still found.
     void overlongLineKeepsTheFollowingLines() {
-        const ConfigFileContents c =
-            readBack(QByteArray(3 * kConfigMaxLineBytes, 'a') + "\r\n0\r\n0\r\n" + QByteArray(5000, ' ') +
-                     "106\r\n269\r\n214\r\n442\r\n");
+        const ConfigFileContents c = readBack(QByteArray(3 * kConfigMaxLineBytes, 'a') + "\r\n0\r\n0\r\n" +
+                                              QByteArray(5000, ' ') + "106\r\n269\r\n214\r\n442\r\n");
         QCOMPARE(c.firstLine, QString(kConfigMaxLineBytes, u'a'));
         QCOMPARE(pattern(c.channelBoxes), "0" + kAllBoxes.left(22));
         QCOMPARE(optionPattern(c.options), QByteArray("01110"));

@@ -31,7 +31,9 @@ ConfigValues exampleValues() {
     return v;
 }
 
-const QByteArray kExampleBytes("Tavlo 1.0\r\n111111111111111111111" "00\r\n01111\r\n106\r\n269\r\n214\r\n442\r\n");
+const QByteArray kExampleBytes(
+    "Tavlo 1.0\r\n111111111111111111111"
+    "00\r\n01111\r\n106\r\n269\r\n214\r\n442\r\n");
 
 std::optional<int> applied(int v) { return v ? std::optional<int>(v) : std::nullopt; }
 
@@ -125,8 +127,7 @@ private slots:
         QTest::addColumn<QByteArray>("options");
         QTest::addColumn<QList<int>>("positions");
         QTest::newRow("example") << QByteArray(21, '1') + "00" << QByteArray("01111") << QList{106, 269, 214, 442};
-        QTest::newRow("all off") << QByteArray(kChannelBoxCount, '0') << QByteArray("00000")
-                                 << QList{1, 2, 3, 4};
+        QTest::newRow("all off") << QByteArray(kChannelBoxCount, '0') << QByteArray("00000") << QList{1, 2, 3, 4};
         QTest::newRow("alternating, negative positions")
             << QByteArray("10101010101010101010101") << QByteArray("10101") << QList{-120, -30, -1, -2000};
         QTest::newRow("only strip 12 and the tone strip")

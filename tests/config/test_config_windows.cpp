@@ -4,8 +4,8 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
-#include "file_size_limit.h"
 #include "controls/smooth_show.h"
+#include "file_size_limit.h"
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
 #include "strips/window_frame.h"
@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
-
 
 namespace {
 
@@ -78,7 +77,13 @@ private slots:
             QVERIFY(r.ok());
             saved = home_.fileBytes();
             QCOMPARE(saved, QByteArray("carried \xe9 line\r\n"
-                                       "0110" "11111111" "1" "1" "0" "1111111" "0\r\n"
+                                       "0110"
+                                       "11111111"
+                                       "1"
+                                       "1"
+                                       "0"
+                                       "1111111"
+                                       "0\r\n"
                                        "00010\r\n"
                                        "106\r\n269\r\n214\r\n442\r\n"));
         }

@@ -58,8 +58,7 @@ private slots:
                                              << kOneScreen << QPoint(1620, 0);
         QTest::newRow("right of the second screen") << QPoint(3500, 100) << kTwoScreens << QPoint(2900, 100);
         // Under the short screen: the tall one is 20 px away, the short one 80.
-        QTest::newRow("in the gap under the short screen")
-            << QPoint(1940, 800) << kTwoScreens << QPoint(1620, 800);
+        QTest::newRow("in the gap under the short screen") << QPoint(1940, 800) << kTwoScreens << QPoint(1620, 800);
         QTest::newRow("screen not at the origin")
             << QPoint(0, 0) << QList<QRect>{QRect(-1280, 200, 1280, 1024)} << QPoint(-300, 200);
         QTest::newRow("window larger than the screen")

@@ -102,9 +102,15 @@ void TestCheckBox::stateRules() {
     f.box->SetState(TCheckBoxState(start));
     f.clicks = 0;
     switch (action) {
-    case Action::SetState: f.box->SetState(TCheckBoxState(argument)); break;
-    case Action::SetChecked: f.box->setChecked(argument != 0); break;
-    case Action::Toggle: f.box->Toggle(); break;
+        case Action::SetState:
+            f.box->SetState(TCheckBoxState(argument));
+            break;
+        case Action::SetChecked:
+            f.box->setChecked(argument != 0);
+            break;
+        case Action::Toggle:
+            f.box->Toggle();
+            break;
     }
     QCOMPARE(int(f.box->State()), expected);
     QCOMPARE(f.box->isChecked(), expected == cbChecked);
@@ -167,14 +173,21 @@ void TestCheckBox::spaceBar() {
 void TestCheckBox::acceleratorOfCaption_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("accelerator");
-    QTest::newRow("first letter") << "&Mic" << "M";
-    QTest::newRow("inner letter") << "Li&ne In" << "n";
-    QTest::newRow("doubled") << "Line && Mic" << "";
+    QTest::newRow("first letter") << "&Mic"
+                                  << "M";
+    QTest::newRow("inner letter") << "Li&ne In"
+                                  << "n";
+    QTest::newRow("doubled") << "Line && Mic"
+                             << "";
     // Only the first "&" counts.
-    QTest::newRow("doubled then single") << "A&&B &Cd" << "";
-    QTest::newRow("last") << "Mic&" << "";
-    QTest::newRow("none") << "All Tune" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("doubled then single") << "A&&B &Cd"
+                                         << "";
+    QTest::newRow("last") << "Mic&"
+                          << "";
+    QTest::newRow("none") << "All Tune"
+                          << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestCheckBox::acceleratorOfCaption() {
@@ -213,7 +226,8 @@ void TestCheckBox::doubledAmpersandShowsOne() {
     // The same text with one "&", drawn plainly where the caption goes.
     const QRect caption = box.LayoutFor(box.size()).caption;
     const QRect room(caption.left(), 0, box.width() - caption.left(), 0);
-    QCOMPARE(caption.width(), box.fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("Line & Mic")).width());
+    QCOMPARE(caption.width(),
+             box.fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("Line & Mic")).width());
     QImage expected = shown.copy();
     {
         QPainter p(&expected);

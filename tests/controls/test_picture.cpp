@@ -89,8 +89,8 @@ void TestPicture::captureHoldsWhileHidden() {
     QTest::mouseMove(t.w(), QPoint(90, 5));
     // QTest moves the pointer to a release point before releasing.
     QTest::mouseRelease(t.w(), Qt::LeftButton, {}, QPoint(15, 100));
-    QCOMPARE(t.cursorEvents.events, (QStringList{"down 5,5", "move curs11 1 5,20", "move curs11 1 80,-25",
-                                                 "move curs11 1 5,70", "up 5,70"}));
+    QCOMPARE(t.cursorEvents.events,
+             (QStringList{"down 5,5", "move curs11 1 5,20", "move curs11 1 80,-25", "move curs11 1 5,70", "up 5,70"}));
     QVERIFY(t.trackEvents.events.isEmpty());
     QVERIFY(t.cursor->isVisible());
 
@@ -121,8 +121,8 @@ void TestPicture::captureEndsWithLastButton() {
     QTest::mouseMove(t.w(), QPoint(15, 70));
     QTest::mouseRelease(t.w(), Qt::LeftButton, {}, QPoint(15, 70));
     // The second press came to the hidden cursor too, as to a captured one.
-    QCOMPARE(t.cursorEvents.events, (QStringList{"move curs11 3 5,30", "up curs11 2 5,30", "move curs11 1 5,40",
-                                                 "up curs11 1 5,40"}));
+    QCOMPARE(t.cursorEvents.events,
+             (QStringList{"move curs11 3 5,30", "up curs11 2 5,30", "move curs11 1 5,40", "up curs11 1 5,40"}));
     // The cursor stays hidden; the track now gets the mouse.
     QTest::mousePress(t.w(), Qt::LeftButton, {}, QPoint(15, 35));
     QTest::mouseRelease(t.w(), Qt::LeftButton, {}, QPoint(15, 35));

@@ -421,7 +421,8 @@ void TestRotaryKnob::tinySizesPaintBackgroundOnly() {
     const QList<QSize> sizes{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {1, 40}, {40, 1}};
     for (const QSize size : sizes) {
         for (bool direct : {false, true}) {
-            std::unique_ptr<TRotaryKnob> knob = direct ? std::make_unique<DirectKnob>() : std::make_unique<TRotaryKnob>();
+            std::unique_ptr<TRotaryKnob> knob =
+                direct ? std::make_unique<DirectKnob>() : std::make_unique<TRotaryKnob>();
             knob->resize(size);
             knob->SetColor(QColor(0, 0, 255));
             const QImage image = knob->grab().toImage();

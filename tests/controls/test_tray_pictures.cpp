@@ -41,7 +41,8 @@ void TestTrayPictures::sizedAndPairwiseDifferent() {
         images << image;
     }
     for (int i = 0; i < images.size(); ++i)
-        for (int j = i + 1; j < images.size(); ++j) QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("%1 = %2").arg(i).arg(j)));
+        for (int j = i + 1; j < images.size(); ++j)
+            QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("%1 = %2").arg(i).arg(j)));
     // The icon the tray picks from holds the same picture at each size.
     const QIcon icon = TrayPictureIcon(TrayPicture::soundnoi);
     QCOMPARE(icon.pixmap(size).toImage().convertToFormat(images[2].format()), images[2]);

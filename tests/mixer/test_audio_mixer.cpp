@@ -69,7 +69,8 @@ private slots:
         QCOMPARE(m.Destinations()->Count(), 2);
         // The card behind index 0 changes; reopening index 0 must see it.
         f.driver->removeDevice(0);
-        SimDevice other = std::move(parseSimCards(card(R"([{"type":"speakers","name":"Only"}])", "Replacement"), nullptr)->front());
+        SimDevice other =
+            std::move(parseSimCards(card(R"([{"type":"speakers","name":"Only"}])", "Replacement"), nullptr)->front());
         f.driver->addDevice(std::move(other));  // now index 1, "Second" is index 0
         m.SetMixerId(0);
         QCOMPARE(m.ProductName(), QStringLiteral("Second"));

@@ -43,7 +43,8 @@ Levels levels(TAudioMixer& m, int dest, int conn) {
 
 DWORD controlId(TAudioMixer& m, int dest, int conn, int index) {
     const TMixerDestination* d = m.Destinations()->Items(dest);
-    return conn < 0 ? d->Controls.Items(index).dwControlID : d->Connections.Items(conn)->Controls.Items(index).dwControlID;
+    return conn < 0 ? d->Controls.Items(index).dwControlID
+                    : d->Connections.Items(conn)->Controls.Items(index).dwControlID;
 }
 
 }  // namespace
@@ -186,8 +187,9 @@ private slots:
         }
         sources += "]";
         values += "]";
-        SimFixture f(card("[{\"type\":\"wavein\",\"name\":\"R\",\"controls\":[{\"type\":\"mux\",\"uniform\":true,\"values\":" +
-                          values + "}],\"sources\":" + sources + "}]"));
+        SimFixture f(
+            card("[{\"type\":\"wavein\",\"name\":\"R\",\"controls\":[{\"type\":\"mux\",\"uniform\":true,\"values\":" +
+                 values + "}],\"sources\":" + sources + "}]"));
         TAudioMixer m(*f.service);
         const DWORD mux = controlId(m, 0, -1, 0);
         const int writes = f.driver->writeCount(0);

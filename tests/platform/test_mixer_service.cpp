@@ -63,7 +63,8 @@ private slots:
         QCOMPARE(s.mixerGetNumDevs(), 2u);
         HMIXER h = 0;
         QCOMPARE(s.mixerOpen(&h, 2, nullptr, 0, CALLBACK_NULL), MMSYSERR_BADDEVICEID);
-        QCOMPARE(s.mixerOpen(&h, 0, nullptr, 0, CALLBACK_WINDOW), MMSYSERR_INVALPARAM);  // window callback without a window
+        QCOMPARE(s.mixerOpen(&h, 0, nullptr, 0, CALLBACK_WINDOW),
+                 MMSYSERR_INVALPARAM);  // window callback without a window
         QCOMPARE(s.mixerOpen(&h, 0, nullptr, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
         QVERIFY(h != 0);
         MIXERLINE line{};

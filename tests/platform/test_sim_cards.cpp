@@ -25,10 +25,12 @@ private slots:
             << QStringLiteral("sources[0].type: unknown type \"wavein\"");
         QTest::newRow("long name") << card(R"([{"type":"speakers","name":"S","shortName":"sixteen chars!!!"}])")
                                    << QStringLiteral("longer than 15 characters");
-        QTest::newRow("value count") << card(R"([{"type":"speakers","channels":2,"name":"S","controls":[{"type":"volume","values":[1,2,3]}]}])")
-                                     << QStringLiteral("expected 1 or 2 values, found 3");
-        QTest::newRow("negative value") << card(R"([{"type":"speakers","name":"S","controls":[{"type":"volume","values":-1}]}])")
-                                        << QStringLiteral("whole number");
+        QTest::newRow("value count")
+            << card(R"([{"type":"speakers","channels":2,"name":"S","controls":[{"type":"volume","values":[1,2,3]}]}])")
+            << QStringLiteral("expected 1 or 2 values, found 3");
+        QTest::newRow("negative value")
+            << card(R"([{"type":"speakers","name":"S","controls":[{"type":"volume","values":-1}]}])")
+            << QStringLiteral("whole number");
         QTest::newRow("list without items") << card(R"([{"type":"wavein","name":"S","controls":[{"type":"mux"}]}])")
                                             << QStringLiteral("needs \"items\"");
         QTest::newRow("no destinations") << QByteArray(R"({"devices":[{"name":"X","destinations":[]}]})")
@@ -56,7 +58,8 @@ private slots:
         f.write(card(R"([{"type":"speakers"}])"));
         f.close();
         QVERIFY(!SimDriver::fromFile(path, &error));
-        QVERIFY2(error.startsWith(path + QStringLiteral(": devices[0].destinations[0]: missing \"name\"")), qPrintable(error));
+        QVERIFY2(error.startsWith(path + QStringLiteral(": devices[0].destinations[0]: missing \"name\"")),
+                 qPrintable(error));
     }
 
     void demoCardsHaveWhatTheProgramShows() {
@@ -68,7 +71,8 @@ private slots:
         QCOMPARE(play.line.info.dwComponentType, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
         QVERIFY(play.sources.size() >= 7);
         auto has = [](const DriverLine& l, DWORD type) {
-            return std::any_of(l.controls.begin(), l.controls.end(), [type](const DriverControl& c) { return c.info.dwControlType == type; });
+            return std::any_of(l.controls.begin(), l.controls.end(),
+                               [type](const DriverControl& c) { return c.info.dwControlType == type; });
         };
         for (DWORD t : {MIXERCONTROL_CONTROLTYPE_VOLUME, MIXERCONTROL_CONTROLTYPE_MUTE, MIXERCONTROL_CONTROLTYPE_BASS,
                         MIXERCONTROL_CONTROLTYPE_TREBLE, MIXERCONTROL_CONTROLTYPE_PEAKMETER})
@@ -79,14 +83,16 @@ private slots:
             QVERIFY(s.info.dwComponentType >= MIXERLINE_COMPONENTTYPE_SRC_FIRST);
             mono = mono || s.info.cChannels == 1;
             for (const auto& c : s.controls)
-                if (isSwitchType(c.info.dwControlType) && c.info.dwControlType != MIXERCONTROL_CONTROLTYPE_MUTE) ++extraSwitches;
+                if (isSwitchType(c.info.dwControlType) && c.info.dwControlType != MIXERCONTROL_CONTROLTYPE_MUTE)
+                    ++extraSwitches;
         }
         QVERIFY(mono);
         QCOMPARE(extraSwitches, 2);
         const auto& rec = m.destinations[1];
         QCOMPARE(rec.line.info.dwComponentType, MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
-        const auto mux = std::find_if(rec.line.controls.begin(), rec.line.controls.end(),
-                                      [](const DriverControl& c) { return c.info.dwControlType == MIXERCONTROL_CONTROLTYPE_MUX; });
+        const auto mux = std::find_if(rec.line.controls.begin(), rec.line.controls.end(), [](const DriverControl& c) {
+            return c.info.dwControlType == MIXERCONTROL_CONTROLTYPE_MUX;
+        });
         QVERIFY(mux != rec.line.controls.end());
         QCOMPARE(mux->info.cMultipleItems, DWORD(rec.sources.size()));
         QCOMPARE(mux->items.front(), std::string("Microphone"));

@@ -12,17 +12,16 @@
 #include "mixer/audio_mixer.h"
 #include "platform/mixer_service.h"
 #include "platform/sim/sim_driver.h"
-#include "strips/channel_strip.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
+#include "strips/channel_strip.h"
 #include "support/recorded_messages.h"
 
 #include <QCheckBox>
 #include <QTest>
 
 struct MixerWindows {
-    explicit MixerWindows(const QByteArray& json)
-        : ctx(load(json), std::make_unique<RecordedMessages>(messages)) {
+    explicit MixerWindows(const QByteArray& json) : ctx(load(json), std::make_unique<RecordedMessages>(messages)) {
         driver = static_cast<SimDriver*>(&ctx.service().driver());
         ctx.createWindows();
         f1 = ctx.Form1();
@@ -45,7 +44,8 @@ struct MixerWindows {
     }
     // A strip's panel (cha0, cha2, ...) in its window.
     static QWidget* panel(const ChannelStrip* strip) {
-        return static_cast<QWidget*>(strip->parent())->findChild<QWidget*>(QString::fromLatin1(strip->row.names->panel));
+        return static_cast<QWidget*>(strip->parent())
+            ->findChild<QWidget*>(QString::fromLatin1(strip->row.names->panel));
     }
     // Control id of control k of a line of device 0 (conn -1: the destination).
     DWORD controlId(int dest, int conn, int k) const {
@@ -86,9 +86,11 @@ inline QByteArray cardWith(const QList<QByteArray>& sources, const char* list = 
       {"type":"speakers","channels":2,"name":"Speakers","controls":[
         {"type":"volume","values":[40000,40000]},{"type":"mute","uniform":true,"values":0},
         {"type":"bass","uniform":true,"values":30000},{"type":"treble","uniform":true,"values":32768}],
-       "sources":)" + play + R"(},
+       "sources":)" +
+           play + R"(},
       {"type":"wavein","channels":2,"name":"Recording","controls":[
-        {"type":"volume","values":[42000,42000]},{"type":")" + list + R"(","uniform":true,"values":[1,0]}],
+        {"type":"volume","values":[42000,42000]},{"type":")" +
+           list + R"(","uniform":true,"values":[1,0]}],
        "sources":[
         {"type":"microphone","channels":1,"name":"Mic","controls":[{"type":"volume","values":30000}]},
         {"type":"line","channels":2,"name":"Line","controls":[{"type":"volume","values":[36000,36000]}]}]}]}]})";

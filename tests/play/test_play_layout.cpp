@@ -2,15 +2,15 @@
 // stand, how wide the window is, mono and stereo lines, and which controls
 // the buttons of a strip drive.
 
-#include "play/mixer_windows.h"
 #include "controls/rotary_knob.h"
+#include "play/mixer_windows.h"
 #include "play/tone_panel.h"
 
 #include <QLabel>
 
 namespace {
 
-const char* const kPanels[] = {"cha0", "cha2", "cha3", "cha4", "cha5", "cha6",
+const char* const kPanels[] = {"cha0", "cha2", "cha3", "cha4",  "cha5",  "cha6",
                                "cha7", "cha8", "cha9", "cha10", "cha11", "cha12"};
 
 QStringList boundStrips(const MixerWindows& w) {
@@ -157,7 +157,8 @@ private slots:
     }
 
     void noToneControls() {
-        MixerWindows w(SimDriver::demoJson().replace(R"("type": "bass")", R"("type": "fader")")
+        MixerWindows w(SimDriver::demoJson()
+                           .replace(R"("type": "bass")", R"("type": "fader")")
                            .replace(R"("type": "treble")", R"("type": "fader")"));
         QVERIFY(!w.ctx.state().HasBass && !w.ctx.state().HasTreble);
         QVERIFY(!w.play("treplus")->isEnabled() && !w.play("MaskEdit4")->isEnabled());

@@ -347,9 +347,9 @@ private slots:
         QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {6550, 6550}));
         QTRY_VERIFY(!w.messages.warnings.isEmpty());
         MixerWindows::settle();
-        QCOMPARE(w.messages.warnings, QStringList{QStringLiteral(
-                     "Your System Sound-Cards has changed outside Tavlo. You have to terminate "
-                     "Tavlo and reload it again...")});
+        QCOMPARE(w.messages.warnings,
+                 QStringList{QStringLiteral("Your System Sound-Cards has changed outside Tavlo. You have to terminate "
+                                            "Tavlo and reload it again...")});
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("45"));  // no refresh
     }
 };

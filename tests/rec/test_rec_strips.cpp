@@ -192,8 +192,9 @@ private slots:
             // More than five cards: the menu is left as it is.
             QStringList devices;
             for (int i = 0; i < 6; ++i)
-                devices << QStringLiteral("{\"name\": \"Card %1\", \"destinations\": [{\"type\": \"speakers\", "
-                                          "\"channels\": 2, \"name\": \"Out\"}]}")
+                devices << QStringLiteral(
+                               "{\"name\": \"Card %1\", \"destinations\": [{\"type\": \"speakers\", "
+                               "\"channels\": 2, \"name\": \"Out\"}]}")
                                .arg(i);
             MixerWindows w(QStringLiteral("{\"devices\": [%1]}").arg(devices.join(QLatin1Char(','))).toUtf8());
             for (int i = 0; i < 5; ++i) {

@@ -69,9 +69,8 @@ void AlsaDriver::rescan(const QStringList& removed) {
         changed = true;
     }
     // Shown in the order the system lists them.
-    std::stable_sort(devices_.begin(), devices_.end(), [&](const Entry& a, const Entry& b) {
-        return listed(a.card) < listed(b.card);
-    });
+    std::stable_sort(devices_.begin(), devices_.end(),
+                     [&](const Entry& a, const Entry& b) { return listed(a.card) < listed(b.card); });
     if (changed) emit devicesChanged();
 }
 

@@ -61,8 +61,8 @@ bool ControlFolderWatch::watchFolder(QString* error) {
     }
     const QString parent = QFileInfo(folder_).path();
     if (errno == ENOENT && parentWatch_ < 0) {
-        parentWatch_ = ::inotify_add_watch(fd_, QFile::encodeName(parent).constData(),
-                                           IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
+        parentWatch_ =
+            ::inotify_add_watch(fd_, QFile::encodeName(parent).constData(), IN_CREATE | IN_MOVED_TO | IN_ONLYDIR);
         if (parentWatch_ >= 0) return true;
     }
     if (parentWatch_ >= 0) return true;

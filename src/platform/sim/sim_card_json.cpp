@@ -33,18 +33,17 @@ const std::map<QString, DWORD>& destinationTypes() {
 }
 
 const std::map<QString, DWORD>& sourceTypes() {
-    static const std::map<QString, DWORD> m{
-        {"undefined", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
-        {"digital", MIXERLINE_COMPONENTTYPE_SRC_DIGITAL},
-        {"line", MIXERLINE_COMPONENTTYPE_SRC_LINE},
-        {"microphone", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE},
-        {"synthesizer", MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER},
-        {"compactdisc", MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC},
-        {"telephone", MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE},
-        {"pcspeaker", MIXERLINE_COMPONENTTYPE_SRC_PCSPEAKER},
-        {"waveout", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT},
-        {"auxiliary", MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY},
-        {"analog", MIXERLINE_COMPONENTTYPE_SRC_ANALOG}};
+    static const std::map<QString, DWORD> m{{"undefined", MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED},
+                                            {"digital", MIXERLINE_COMPONENTTYPE_SRC_DIGITAL},
+                                            {"line", MIXERLINE_COMPONENTTYPE_SRC_LINE},
+                                            {"microphone", MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE},
+                                            {"synthesizer", MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER},
+                                            {"compactdisc", MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC},
+                                            {"telephone", MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE},
+                                            {"pcspeaker", MIXERLINE_COMPONENTTYPE_SRC_PCSPEAKER},
+                                            {"waveout", MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT},
+                                            {"auxiliary", MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY},
+                                            {"analog", MIXERLINE_COMPONENTTYPE_SRC_ANALOG}};
     return m;
 }
 
@@ -193,14 +192,16 @@ struct Builder {
 
     DriverControl control(const QJsonObject& o, const QString& where, const DriverLine& line,
                           const std::vector<DriverLine>* sources) {
-        onlyKeys(o, where, {"type", "shortName", "name", "uniform", "disabled", "items", "min", "max", "steps",
-                            "values", "meter", "readFails", "writeFails"});
+        onlyKeys(o, where,
+                 {"type", "shortName", "name", "uniform", "disabled", "items", "min", "max", "steps", "values", "meter",
+                  "readFails", "writeFails"});
         DriverControl c;
         const QJsonValue t = o.value("type");
         QString defaultName = QStringLiteral("Control");
         if (t.isString()) {
             auto it = controlTypes().find(t.toString().toLower());
-            if (it == controlTypes().end()) fail(where + ".type", QStringLiteral("unknown type \"%1\"").arg(t.toString()));
+            if (it == controlTypes().end())
+                fail(where + ".type", QStringLiteral("unknown type \"%1\"").arg(t.toString()));
             c.info.dwControlType = it->second.type;
             defaultName = QString::fromLatin1(it->second.name);
         } else if (t.isDouble()) {
@@ -251,8 +252,10 @@ struct Builder {
         if (o.contains("max")) hi = DWORD(integer(o.value("max"), where + ".max", lo, 0xFFFFFFFFLL));
         c.info.Bounds.dwMinimum = lo;
         c.info.Bounds.dwMaximum = hi;
-        if (o.contains("steps")) c.info.Metrics.cSteps = DWORD(integer(o.value("steps"), where + ".steps", 0, 0xFFFFFFFFLL));
-        else if (hi > lo) c.info.Metrics.cSteps = hi - lo + 1 > 65536 ? 65536 : hi - lo + 1;
+        if (o.contains("steps"))
+            c.info.Metrics.cSteps = DWORD(integer(o.value("steps"), where + ".steps", 0, 0xFFFFFFFFLL));
+        else if (hi > lo)
+            c.info.Metrics.cSteps = hi - lo + 1 > 65536 ? 65536 : hi - lo + 1;
 
         const DWORD count = controlValueCount(c.info, line.info.cChannels);
         device.controlOrder.push_back(c.info.dwControlID);
@@ -298,8 +301,9 @@ struct Builder {
         copyName(caps.szPname, text(o, "name", where, MAXPNAMELEN - 1, true).toStdString());
         caps.wMid = WORD(o.contains("mid") ? integer(o.value("mid"), where + ".mid", 0, 0xFFFF) : 1);
         caps.wPid = WORD(o.contains("pid") ? integer(o.value("pid"), where + ".pid", 0, 0xFFFF) : 0);
-        caps.vDriverVersion =
-            DWORD(o.contains("driverVersion") ? integer(o.value("driverVersion"), where + ".driverVersion", 0, 0xFFFFFFFFLL) : 0x0100);
+        caps.vDriverVersion = DWORD(o.contains("driverVersion")
+                                        ? integer(o.value("driverVersion"), where + ".driverVersion", 0, 0xFFFFFFFFLL)
+                                        : 0x0100);
         device.model.openFails = flag(o, "openFails", where);
 
         const QJsonArray dests = array(o.value("destinations"), where + ".destinations");
@@ -307,8 +311,9 @@ struct Builder {
         for (int d = 0; d < dests.size(); ++d) {
             const QString dw = QStringLiteral("%1.destinations[%2]").arg(where).arg(d);
             const QJsonObject dobj = object(dests[d], dw);
-            onlyKeys(dobj, dw, {"type", "channels", "name", "shortName", "inactive", "queryFails",
-                                "controlsQueryFails", "controls", "sources"});
+            onlyKeys(dobj, dw,
+                     {"type", "channels", "name", "shortName", "inactive", "queryFails", "controlsQueryFails",
+                      "controls", "sources"});
             DriverDestination dest;
             dest.line = line(dobj, dw, true, 0xFFFF0000u | DWORD(d));
             if (dobj.contains("sources")) {
@@ -316,8 +321,9 @@ struct Builder {
                 for (int s = 0; s < srcs.size(); ++s) {
                     const QString sw = QStringLiteral("%1.sources[%2]").arg(dw).arg(s);
                     const QJsonObject sobj = object(srcs[s], sw);
-                    onlyKeys(sobj, sw, {"type", "channels", "name", "shortName", "inactive", "queryFails",
-                                        "controlsQueryFails", "controls"});
+                    onlyKeys(sobj, sw,
+                             {"type", "channels", "name", "shortName", "inactive", "queryFails", "controlsQueryFails",
+                              "controls"});
                     dest.sources.push_back(line(sobj, sw, false, (DWORD(d) << 16) | DWORD(s)));
                 }
                 for (int s = 0; s < srcs.size(); ++s) {

@@ -59,27 +59,28 @@ namespace {
 
 void meterReading(const MeterSignal& m, std::size_t& step, qint64 elapsedMs, std::span<DWORD> out) {
     switch (m.kind) {
-    case MeterSignal::Kind::Constant:
-        std::fill(out.begin(), out.end(), m.value);
-        break;
-    case MeterSignal::Kind::Sine:
-        for (std::size_t ch = 0; ch < out.size(); ++ch) {
-            // Channels drift apart a little so the two needles differ.
-            const double phase = 2.0 * M_PI * (double(elapsedMs) / m.periodMs) + 0.7 * double(ch);
-            const double s = 0.5 * (1.0 + std::sin(phase));
-            out[ch] = m.minimum + DWORD(std::lround(s * double(m.maximum - m.minimum)));
-        }
-        break;
-    case MeterSignal::Kind::List: {
-        if (m.steps.empty()) {
-            std::fill(out.begin(), out.end(), 0);
+        case MeterSignal::Kind::Constant:
+            std::fill(out.begin(), out.end(), m.value);
+            break;
+        case MeterSignal::Kind::Sine:
+            for (std::size_t ch = 0; ch < out.size(); ++ch) {
+                // Channels drift apart a little so the two needles differ.
+                const double phase = 2.0 * M_PI * (double(elapsedMs) / m.periodMs) + 0.7 * double(ch);
+                const double s = 0.5 * (1.0 + std::sin(phase));
+                out[ch] = m.minimum + DWORD(std::lround(s * double(m.maximum - m.minimum)));
+            }
+            break;
+        case MeterSignal::Kind::List: {
+            if (m.steps.empty()) {
+                std::fill(out.begin(), out.end(), 0);
+                break;
+            }
+            const auto& entry = m.steps[step % m.steps.size()];
+            ++step;
+            for (std::size_t ch = 0; ch < out.size(); ++ch)
+                out[ch] = entry.empty() ? 0 : entry[std::min(ch, entry.size() - 1)];
             break;
         }
-        const auto& entry = m.steps[step % m.steps.size()];
-        ++step;
-        for (std::size_t ch = 0; ch < out.size(); ++ch) out[ch] = entry.empty() ? 0 : entry[std::min(ch, entry.size() - 1)];
-        break;
-    }
     }
 }
 

@@ -16,17 +16,17 @@
 struct MeterSignal {
     enum class Kind { Constant, Sine, List };
     Kind kind = Kind::Constant;
-    DWORD value = 0;                         // Constant
-    DWORD minimum = 0, maximum = 0;          // Sine
-    double periodMs = 1000.0;                // Sine
-    std::vector<std::vector<DWORD>> steps;   // List: one entry per read, cycled; each per channel or one for all
+    DWORD value = 0;                        // Constant
+    DWORD minimum = 0, maximum = 0;         // Sine
+    double periodMs = 1000.0;               // Sine
+    std::vector<std::vector<DWORD>> steps;  // List: one entry per read, cycled; each per channel or one for all
 };
 
 // One simulated device: its tree, its start values and its meters.
 struct SimDevice {
     DeviceModel model;
-    std::vector<std::vector<DWORD>> startValues;  // per control, in controlOrder
-    std::vector<DWORD> controlOrder;              // control ids in tree order
+    std::vector<std::vector<DWORD>> startValues;     // per control, in controlOrder
+    std::vector<DWORD> controlOrder;                 // control ids in tree order
     std::vector<std::optional<MeterSignal>> meters;  // per control, in controlOrder
 };
 

@@ -2,8 +2,8 @@
 // text file ("device control value..." per line), locked while it is read
 // or written and watched for changes made by the others.
 
-#include "platform/sim/sim_driver.h"
 #include "platform/sim/sim_device.h"
+#include "platform/sim/sim_driver.h"
 
 #include <QFile>
 #include <QFileSystemWatcher>
