@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libasound2-dev libpulse-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils openbox imagemagick
+  xvfb xauth xdotool x11-utils openbox trayer imagemagick
   alsa-utils libasound2-plugins pulseaudio
 )
 missing=()

@@ -126,19 +126,12 @@ void MixerController::optionsClick() {
 ConfigSaveResult MixerController::saveConfiguration() { return saveConfigFile(currentConfig()); }
 
 bool MixerController::saveClick() {
-    TForm1& play = w_.play;
-    Trec& rec = w_.rec;
-    // The mixers stand back while the box is open, the magnet rests.
-    play.setStayOnTop(false);
-    rec.setStayOnTop(false);
-    rec.Timer1->stop();
+    lowerMixers();
     const ConfigSaveResult r = saveConfiguration();
     if (r.ok())
         messages_.information(QStringLiteral("Your new configuration is saved..."));
     else
         messages_.warning(r.error->message());
-    play.setStayOnTop(true);
-    rec.setStayOnTop(true);
-    if (rec.magnet->isChecked() && play.isVisible() && rec.isVisible()) rec.Timer1->start();
+    raiseMixers();
     return r.ok();
 }

@@ -1,6 +1,7 @@
 // Tavlo: a small skinned mixer for the desktop.
 
 #include "app/app_context.h"
+#include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
 #include "platform/driver_factory.h"
@@ -19,6 +20,23 @@ bool haveDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
+// The windows place themselves, stay on top and pull each other along
+// (the magnet): Wayland lets no client do that, X11 does. On a Wayland
+// session, go through XWayland when it is there.
+void preferX11() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) return;
+    if (qEnvironmentVariableIsSet("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        std::fprintf(stderr,
+                     "tavlo: Wayland session: running through XWayland, which lets the windows keep their "
+                     "places, stay on top and move together.\n");
+    } else {
+        std::fprintf(stderr,
+                     "tavlo: Wayland session without XWayland: the windows cannot keep their places, stay "
+                     "on top or move together (the magnet).\n");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -29,6 +47,7 @@ int main(int argc, char* argv[]) {
                      argc > 0 ? argv[0] : "tavlo");
         return 1;
     }
+    preferX11();
     QApplication app(argc, argv);
     // No display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
@@ -36,6 +55,9 @@ int main(int argc, char* argv[]) {
 
     SingleInstanceGuard guard(QStringLiteral("Tavlo"));
     if (guard.alreadyRunning()) {
+        // The running copy brings its windows up: without a tray it may have
+        // no other way back.
+        InstanceBell::ring(QStringLiteral("Tavlo"));
         messageBoxes()->warning(QStringLiteral("Tavlo is already loaded..."));
         return 0;
     }
@@ -51,6 +73,8 @@ int main(int argc, char* argv[]) {
     AppContext context(std::move(driver));
     context.state().StartingUp = true;
     context.createWindows();
+    InstanceBell bell(QStringLiteral("Tavlo"));
+    QObject::connect(&bell, &InstanceBell::rung, context.controller(), &MixerController::showMixers);
     context.Form3()->show();
     return QApplication::exec();
 }

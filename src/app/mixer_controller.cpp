@@ -36,6 +36,8 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     });
 
     connect(play.Timer1, &QTimer::timeout, this, &MixerController::Timer1Timer);
+    connectWindows();
+    connectMenu();
     connect(play.ComboBox1, &QComboBox::activated, this, &MixerController::ComboBox1Change);
     connect(&w_.rec, &Trec::saveRequested, this, &MixerController::saveClick);
     connect(&play, &TForm1::meterRequested, &w_.vu, &QWidget::show);
@@ -116,19 +118,4 @@ void MixerController::devicesChanged() {
     const int count = play.Mixer->MixerCount();
     nameCardMenu(count);
     showCardMenuItems(count);
-}
-
-// --- end of the splash phase -----------------------------------------------------
-
-void MixerController::Timer1Timer() {
-    SharedState& s = state_;
-    s.StartingUp = false;
-    w_.play.Timer1->stop();
-    w_.splash.hideSplash();
-    // No tray icons yet to bring the mixers up from: show both, the
-    // recording window just below the playback one.
-    TForm1& play = w_.play;
-    if (!w_.rec.designedPlacement()) w_.rec.move(play.x(), play.y() + play.height() + 4);
-    w_.rec.show();
-    play.show();
 }

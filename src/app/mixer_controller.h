@@ -21,10 +21,14 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class ChannelStrip;
 class QComboBox;
+class QIcon;
+class TavloWindow;
+class TSmoothShow;
 class TAudioMixer;
 class TForm1;
 class TForm2;
@@ -71,8 +75,36 @@ public:
     void MixerControlChange(TAudioMixer* Sender, int MixerH, int ID);
     void Mixer1ControlChange(TAudioMixer* Sender, int MixerH, int ID);
 
-    // Form1.Timer1: the end of the splash phase.
+    // Form1.Timer1: the end of the splash phase. The tray icons come up;
+    // without a tray the mixer windows show at once.
     void Timer1Timer();
+    // Whether the desktop has a tray (tests put their own answer here).
+    std::function<bool()> TrayAvailable;
+
+    // The windows' behaviour (controller_windows.cpp). The playback
+    // window's handlers keep their crossed names: TrayIconF2Click is its
+    // TrayIconF1's click (the playback window), TrayIconF2DblClick the
+    // master mute, TrayIconF1Click its TrayIconF2's click (both windows).
+    void Panel2Click();
+    void TrayIconF2Click();
+    void TrayIconF2DblClick();
+    void TrayIconF1Click();
+    void TrayIconF1DblClick();
+    void Timer2Timer();
+    void recTrayIconF1Click();
+    void recTrayIconF1DblClick();
+    void recPanel2Click();
+    // rec.Timer1: the magnet's step.
+    void magnetStep();
+    // A second start of the program asks for the mixer windows.
+    void showMixers();
+
+    // The popup menu (controller_menu.cpp).
+    void switchCard(int k);  // card1Click ... card5Click
+    void animClick();
+    void chanelClick();
+    void aboutClick();
+    void Quit1Click();
 
     // The configuration (config_apply.cpp). optionsClick reads the file into
     // the dialog's boxes, the menu checks, the animation switch and the
@@ -94,7 +126,23 @@ public:
     // are off (they are as soon as the splash exists).
     void trace(const QString& text);
 
+signals:
+    // The exit sequence is through; the event loop is asked to end.
+    void quitting();
+
 private:
+    void connectWindows();
+    void connectMenu();
+    bool animationOn() const;
+    const QIcon& masterPicture(bool windowShown) const;
+    void hideWindow(QWidget& window, TSmoothShow& animation);
+    void showWindow(QWidget& window, TSmoothShow& animation);
+    void minimizeToTray(TavloWindow& window);
+    // Dialogs of the program: the mixers leave stay-on-top, the magnet
+    // rests; back when the dialog goes.
+    void lowerMixers();
+    void raiseMixers();
+
     // Steps of the binding, in order.
     void resetStripsForBinding();
     void findDestinations();

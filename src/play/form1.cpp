@@ -2,7 +2,10 @@
 
 #include "controls/auto_repeat.h"
 #include "controls/panel.h"
+#include "controls/smooth_show.h"
 #include "controls/step_button.h"
+#include "controls/tray_icon.h"
+#include "controls/tray_pictures.h"
 #include "mixer/audio_mixer.h"
 #include "play/tone_control.h"
 #include "play/tone_panel.h"
@@ -27,8 +30,24 @@ QComboBox* nameStore(QWidget* window, const char* name) {
 
 }  // namespace
 
+namespace {
+
+TTrayIconF* trayIcon(QObject* owner, const char* name, const char* tip, const QIcon& icon) {
+    auto* t = new TTrayIconF(owner);
+    t->setObjectName(QString::fromLatin1(name));
+    t->SetToolTip(QString::fromLatin1(tip));
+    t->SetIcon(icon);
+    return t;
+}
+
+}  // namespace
+
 TForm1::TForm1(SharedState& state, MixerService& service)
-    : TavloWindow(QStringLiteral("Form1"), QStringLiteral("Tavlo by Varnel")), state_(state) {
+    : TavloWindow(QStringLiteral("Form1"), QStringLiteral("Tavlo by Varnel")),
+      pictures{TrayPictureIcon(TrayPicture::soundyesi), TrayPictureIcon(TrayPicture::soundyesno),
+               TrayPictureIcon(TrayPicture::soundnoi), TrayPictureIcon(TrayPicture::recplay),
+               TrayPictureIcon(TrayPicture::recplayno)},
+      state_(state) {
     setFixedSize(944, 173);
     setToolTip(QStringLiteral("Drag the mixer with the borders..."));
     setBlackBackground();
@@ -61,6 +80,19 @@ TForm1::TForm1(SharedState& state, MixerService& service)
                 [this](ChannelStrip* soloed) { soloMouseDown(state_, strips_, soloed); });
         connect(strip, &ChannelStrip::meterChosen, this, &TForm1::meterRequested);
     }
+
+    for (TPanel* corner : {frame->Panel2, frame->Panel32, frame->Panel108, frame->Panel107})
+        corner->OnClick = [this](TPanel*) { emit cornerClicked(); };
+    TrayIconF1 = trayIcon(this, "TrayIconF1", "Right-click show the menu, Click to show/hide the play mixer, ",
+                          pictures.soundyesi);
+    TrayIconF2 = trayIcon(this, "TrayIconF2", "Right-click show the menu, Click to show/hide the play and rec",
+                          pictures.recplay);
+    SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(10);
+    Timer2->setSingleShot(true);
 
     ComboBox1 = nameStore(this, "ComboBox1");
     ComboBox2 = nameStore(this, "ComboBox2");
@@ -97,6 +129,15 @@ void TForm1::FormCreate() {
     s.OverPeakCount = 0;
     s.LeftPeakHold = 0;
     s.RightPeakHold = 0;
+}
+
+bool TForm1::MasterSounding() const { return !strips_.front()->MuteOn(); }
+
+void TForm1::ToggleMasterMute() {
+    ChannelStrip* master = strips_.front();
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+    master->SetMuteOn(!master->MuteOn());
+    master->WriteLeft();
 }
 
 void TForm1::lrrlMouseDown() {

@@ -7,6 +7,7 @@
 
 #include "strips/tavlo_window.h"
 
+#include <QIcon>
 #include <QTimer>
 
 #include <memory>
@@ -18,6 +19,8 @@ class MixerService;
 class ToneControl;
 class QComboBox;
 class TAudioMixer;
+class TSmoothShow;
+class TTrayIconF;
 struct SharedState;
 struct TonePanel;
 struct WindowFrame;
@@ -46,11 +49,36 @@ public:
     // cha0, cha2 ... cha12 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
 
+    // The tray icons, inactive until the end of the splash phase.
+    // TrayIconF1 shows the master's state and the playback window;
+    // TrayIconF2 stands for both mixer windows.
+    TTrayIconF* TrayIconF1;
+    TTrayIconF* TrayIconF2;
+    // The tray pictures, made once (a new icon object is sent to the tray
+    // every time it is set).
+    struct TrayPictures {
+        QIcon soundyesi;   // master sounding, window hidden
+        QIcon soundyesno;  // master sounding, window shown
+        QIcon soundnoi;    // master muted
+        QIcon recplay;     // mixer windows hidden
+        QIcon recplayno;   // mixer windows shown
+    };
+    const TrayPictures pictures;
+    TSmoothShow* SmoothShow1;  // the window's show/hide animation
+    QTimer* Timer2;            // shows this window just after the recording window
+
+    // The master strip's mute button is silver.
+    bool MasterSounding() const;
+    // The master strip's mute toggled and written (the tray's double click).
+    void ToggleMasterMute();
+
     void lrrlMouseDown();
 
 signals:
     // A strip's VU image chose the line the VU window is to meter.
     void meterRequested();
+    // One of the four corner buttons was clicked.
+    void cornerClicked();
 
 private:
     void FormCreate();

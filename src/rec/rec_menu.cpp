@@ -18,6 +18,12 @@ QAction* item(QMenu* menu, const char* name, const char* caption, bool checked) 
     return a;
 }
 
+QAction* plainItem(QMenu* menu, const char* name, const char* caption) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
 }  // namespace
 
 void Trec::BuildMenu() {
@@ -33,10 +39,15 @@ void Trec::BuildMenu() {
     WhiteRec1 = item(looks, "WhiteRec1", "White Rec", false);
     magnet = item(PopupMenu, "magnet", "Magnet between the mixers", true);
     anim = item(PopupMenu, "anim", "Animated window", true);
+    chanel = plainItem(PopupMenu, "chanel", "Visible channels");
+    about = plainItem(PopupMenu, "about", "About Tavlo by Varnel");
+    PopupMenu->addSeparator()->setObjectName(QStringLiteral("test3"));
+    Quit1 = plainItem(PopupMenu, "Quit1", "Terminate Tavlo and Quit");
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("ligne"));
-    save = PopupMenu->addAction(QStringLiteral("Save your configuration"));
-    save->setObjectName(QStringLiteral("save"));
+    save = plainItem(PopupMenu, "save", "Save your configuration");
     connect(save, &QAction::triggered, this, &Trec::saveRequested);
+    // Only closes the menu, as any item does.
+    plainItem(PopupMenu, "OK", "OK, close the menu...");
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -3,6 +3,8 @@
 #include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
+#include "controls/tray_icon.h"
+#include "controls/tray_pictures.h"
 #include "mixer/audio_mixer.h"
 #include "strips/channel_strip.h"
 #include "strips/shared_state.h"
@@ -35,7 +37,10 @@ QPixmap fishPicture() {
 }  // namespace
 
 Trec::Trec(SharedState& state, MixerService& service)
-    : TavloWindow(QStringLiteral("rec"), QStringLiteral("Rekado by Varnel")), state_(state) {
+    : TavloWindow(QStringLiteral("rec"), QStringLiteral("Rekado by Varnel")),
+      reci(TrayPictureIcon(TrayPicture::reci)),
+      recino(TrayPictureIcon(TrayPicture::recino)),
+      state_(state) {
     setFixedSize(728, 175);
     setBlackBackground();
     Mixer = new TAudioMixer(service, this);
@@ -44,7 +49,7 @@ Trec::Trec(SharedState& state, MixerService& service)
     repeat = new AutoRepeat(state.RepeatCode, 100, this);
     repeat->timer()->setObjectName(QStringLiteral("Timer4"));
     ChannelStrip::GuardRepeats(*repeat, state);
-    frame = std::make_unique<WindowFrame>(this, 728, 175, "Right-click show the menu, ,Click to hide the rec mixer.");
+    frame = std::make_unique<WindowFrame>(this, 728, 175, "Click to hide the record mixer.");
     for (const StripRow& row : recStripTable()) {
         auto* strip = new ChannelStrip(this, state, Mixer, row);
         strips_.push_back(strip);
@@ -63,8 +68,16 @@ Trec::Trec(SharedState& state, MixerService& service)
     for (int i = 0; i < 5; ++i) {
         card[i] = PopupMenu->addAction(QStringLiteral("Audio card %1").arg(i + 1));
         card[i]->setObjectName(QStringLiteral("card%1").arg(i + 1));
+        card[i]->setCheckable(true);
     }
+    card[0]->setChecked(true);
     BuildMenu();
+    for (TPanel* corner : {frame->Panel2, frame->Panel32, frame->Panel108, frame->Panel107})
+        corner->OnClick = [this](TPanel*) { emit cornerClicked(); };
+    TrayIconF1 = new TTrayIconF(this);
+    TrayIconF1->setObjectName(QStringLiteral("TrayIconF1"));
+    TrayIconF1->SetToolTip(QStringLiteral("Right-click show the menu, Click to show/hide the rec mixer..."));
+    TrayIconF1->SetIcon(reci);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -5,6 +5,8 @@
 
 #include "strips/tavlo_window.h"
 
+#include <QIcon>
+
 #include <array>
 #include <memory>
 #include <vector>
@@ -18,6 +20,7 @@ class QTimer;
 class TAudioMixer;
 class TPicture;
 class TSmoothShow;
+class TTrayIconF;
 struct SharedState;
 struct WindowFrame;
 
@@ -43,9 +46,17 @@ public:
     QAction* WhiteRec1;
     QAction* magnet;           // keeps the two mixer windows together
     QAction* anim;             // animated shows and hides
+    QAction* chanel;           // "Visible channels"
+    QAction* about;            // "About Tavlo by Varnel"
+    QAction* Quit1;            // "Terminate Tavlo and Quit"
     QAction* save;             // "Save your configuration" (saveRequested)
     QTimer* Timer1;            // the magnet's step, 300 ms
     TSmoothShow* SmoothShow1;  // its Tag is the program's animation switch
+    // The window's tray icon and its pictures, made once: reci while the
+    // window is hidden, recino while it shows.
+    TTrayIconF* TrayIconF1;
+    const QIcon reci;
+    const QIcon recino;
 
     // cha0, cha2 ... cha10 in strip order.
     const std::vector<ChannelStrip*>& strips() const { return strips_; }
@@ -55,6 +66,8 @@ public:
 
 signals:
     void saveRequested();
+    // One of the four corner buttons was clicked.
+    void cornerClicked();
     // A strip's VU image chose the line the VU window is to meter.
     void meterRequested();
 

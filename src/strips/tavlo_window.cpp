@@ -1,5 +1,6 @@
 #include "strips/tavlo_window.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -19,6 +20,29 @@ void TavloWindow::setStayOnTop(bool onTop) {
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
+}
+
+void TavloWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            emit activated();
+        else
+            emit deactivated();
+    } else if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        emit minimized();
+    }
+}
+
+void TavloWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Only the window's own hiding, not a minimise by the window manager.
+    if (!event->spontaneous()) emit hidden();
+}
+
+void TavloWindow::contextMenuEvent(QContextMenuEvent* event) {
+    emit menuRequested(event->globalPos());
+    event->accept();
 }
 
 void TavloWindow::mousePressEvent(QMouseEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 // Base of the program's borderless windows: stay-on-top, no frame, and
 // moved by a press on any free spot of their surface, as a title bar would.
+// What the window manager and the user do to the window as a whole comes
+// out as signals; the program decides what follows.
 
 #include <QPoint>
 #include <QWidget>
@@ -19,9 +21,21 @@ public:
     bool designedPlacement() const { return designedPlacement_; }
     void setDesignedPlacement() { designedPlacement_ = true; }
 
+signals:
+    // A right click anywhere on the window that nothing inside took.
+    void menuRequested(QPoint globalPos);
+    void activated();
+    void deactivated();
+    void hidden();
+    // The window manager minimised the window.
+    void minimized();
+
 protected:
     // The mixer windows' surface behind their frames and strips.
     void setBlackBackground();
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
