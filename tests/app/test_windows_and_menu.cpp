@@ -118,6 +118,13 @@ private slots:
         QVERIFY(shows(w.rec->TrayIconF1, w.rec->reci));
         QVERIFY(shows(w.f1->TrayIconF2, w.f1->pictures.recplay));
         QCOMPARE(w.rec->frame->Panel2->toolTip(), QStringLiteral("Click to hide the record mixer."));
+        // The window manager's minimise takes a window into the tray.
+        w.f1->show();
+        w.f1->setWindowState(Qt::WindowMinimized);
+        QVERIFY(!w.f1->isVisible());
+        QVERIFY(!(w.f1->windowState() & Qt::WindowMinimized));
+        click(w.f1->TrayIconF1);
+        QVERIFY(w.f1->isVisible());
     }
 
     void animationSwitch() {
