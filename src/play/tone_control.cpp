@@ -22,6 +22,17 @@ ToneControl::ToneControl(SharedState& state, TAudioMixer* mixer, Kind kind, Widg
     };
     repeat.attach(w_.plus, base + 1, step(+1));
     repeat.attach(w_.minus, base + 2, step(-1));
+    wheel_ = std::make_unique<WheelSteps>();
+    // A knob without its control stays still; a fader drag owns the card.
+    wheel_->Allowed = [this] { return present() && !state_.ChangeGuard.dragging(); };
+    for (QWidget* w : std::initializer_list<QWidget*>{w_.knob, w_.readout})
+        wheel_->watch(w, [this](int direction) { wheelStep(direction); });
+}
+
+// One notch is one click of the step button that way.
+void ToneControl::wheelStep(int direction) {
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+    stepReadout(w_.readout, direction, state_.StepSize);
 }
 
 bool& ToneControl::flag() const { return kind_ == Kind::Treble ? state_.HasTreble : state_.HasBass; }

@@ -4,7 +4,10 @@
 // playback destination's tone control when the card has one; without it
 // the knob springs back to the middle and the rest is inert.
 
+#include "controls/wheel_steps.h"
+
 #include <cstdint>
+#include <memory>
 
 class AutoRepeat;
 class TAudioMixer;
@@ -43,9 +46,11 @@ public:
 
 private:
     bool& flag() const;
+    void wheelStep(int direction);
     SharedState& state_;
     TAudioMixer* mixer_;
     Kind kind_;
     Widgets w_;
+    std::unique_ptr<WheelSteps> wheel_;  // knob and read-out
     bool rereading_ = false;
 };

@@ -8,6 +8,7 @@
 #include "controls/picture.h"
 #include "controls/step_button.h"
 #include "controls/two_digit_edit.h"
+#include "controls/wheel_steps.h"
 #include "platform/mmsystem.h"
 #include "strips/shared_state.h"
 #include "strips/strip_pictures.h"
@@ -81,6 +82,9 @@ ChannelStrip::ChannelStrip(QWidget* window, SharedState& state, TAudioMixer* mix
     holder_ = make<TPanel>(panel_, row.holder, QRect(17, 60, 36, 63));
     holder_->SetBevel(TPanel::BevelKind::None);
     holder_->SetColor(Qt::black);
+    wheel_ = new WheelSteps(this);
+    // A drag owns the fader until its release.
+    wheel_->Allowed = [this] { return !state_.ChangeGuard.dragging(); };
     BuildFader(left_, Side::Left);
     BuildFader(right_, Side::Right);
     right_.readout->setToolTip(QStringLiteral("You can edit the right volume here... "));
@@ -192,6 +196,10 @@ void ChannelStrip::BuildFader(Fader& f, Side side) {
     f.minus = make<TStepButton>(panel_, isLeft ? n.stepLMinus : n.stepRMinus, QRect(6, 134, 10, 8));
     f.minus->SetGlyph(TStepButton::GlyphKind::Down);
     f.minus->setToolTip(QStringLiteral("Click to set the volume - 1..."));
+
+    // The track with its pictures and cursor, and the read-out.
+    for (QWidget* w : std::initializer_list<QWidget*>{f.track, f.readout})
+        wheel_->watch(w, [this, side](int direction) { WheelStep(side, direction); });
 }
 
 void ChannelStrip::AttachSteps(AutoRepeat& repeat, int number) {

@@ -21,6 +21,7 @@ class TPanel;
 class TPicture;
 class TStepButton;
 class TTwoDigitEdit;
+class WheelSteps;
 struct SharedState;
 struct MIXERCONTROL;
 
@@ -145,6 +146,7 @@ private:
     void BuildFader(Fader& f, Side side);
     void BuildButtons();
     void MutePressed();
+    void WheelStep(Side side, int direction);
     void CursorDown(Side side, int y);
     void CursorMove(Side side, int y);
     void CursorUp(Side side, int y);
@@ -160,6 +162,7 @@ private:
     TPicture* plate_;  // null on playback strips
     QLabel* nameLabel_;
     TPanel* holder_;
+    WheelSteps* wheel_;  // tracks, cursors and read-outs; one remainder for the strip
     Fader left_{};
     Fader right_{};
     TPanel* link_;

@@ -1,6 +1,7 @@
 // The routines of a channel strip: reading its line, writing it from the
-// read-outs, the fader drag and the link toggle.
+// read-outs, the wheel, the fader drag and the link toggle.
 
+#include "controls/auto_repeat.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "controls/step_button.h"
@@ -131,6 +132,16 @@ void ChannelStrip::Read() {
     PlaceCursor(left_, positionFromLevel(l));
     right_.readout->setText(readoutText(r));
     PlaceCursor(right_, positionFromLevel(r));
+}
+
+// --- the wheel ---------------------------------------------------------------
+
+// One notch is one click of the channel's step button. A linked strip has
+// only its left fader in sight, and its left read-out moves both channels.
+void ChannelStrip::WheelStep(Side side, int direction) {
+    TTwoDigitEdit* readout = fader(Linked() ? Side::Left : side).readout;
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+    stepReadout(readout, direction, state_.StepSize);
 }
 
 // --- fader drag -----------------------------------------------------------

@@ -1,9 +1,12 @@
 // The range control's normalising rules and the rotary knob: pointer
-// direction to position, the dead sector, the indicator and the painting.
+// direction to position, the dead sector, the indicator and the painting;
+// the wheel steps that turn knobs and faders.
 
 #include "controls/rotary_knob.h"
+#include "controls/wheel_steps.h"
 
 #include <QLineEdit>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <limits>
@@ -75,6 +78,11 @@ private slots:
     void tinySizesPaintBackgroundOnly();
     void shimmerSwingsBetweenZeroAndEight();
     void repaintsOnlyOnChange();
+
+    // The wheel
+    void wheelDeltasAddUpToNotches_data();
+    void wheelDeltasAddUpToNotches();
+    void wheelStepsOverAWidgetAndItsParts();
 };
 
 void TestRotaryKnob::startsAsDocumented() {
@@ -473,3 +481,86 @@ void TestRotaryKnob::repaintsOnlyOnChange() {
 
 QTEST_MAIN(TestRotaryKnob)
 #include "test_rotary_knob.moc"
+
+void TestRotaryKnob::wheelDeltasAddUpToNotches_data() {
+    QTest::addColumn<int>("remainder");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<int>("notches");
+    QTest::addColumn<int>("left");
+    QTest::newRow("a notch up") << 0 << 120 << 1 << 0;
+    QTest::newRow("a notch down") << 0 << -120 << -1 << 0;
+    QTest::newRow("three at once") << 0 << 360 << 3 << 0;
+    QTest::newRow("a quarter is kept") << 0 << 30 << 0 << 30;
+    QTest::newRow("the fourth quarter") << 90 << 30 << 1 << 0;
+    QTest::newRow("past a notch") << 100 << 50 << 1 << 30;
+    QTest::newRow("down past a notch") << -100 << -50 << -1 << -30;
+    QTest::newRow("back by half") << 60 << -60 << 0 << -60;
+    QTest::newRow("back by a notch") << 90 << -120 << -1 << 0;
+    QTest::newRow("up after down") << -60 << 60 << 0 << 60;
+    QTest::newRow("nothing") << 45 << 0 << 0 << 45;
+    QTest::newRow("end of int") << 119 << kIntMax << 17895698 << 6;
+    QTest::newRow("start of int") << -119 << kIntMin << -17895698 << -7;
+}
+
+void TestRotaryKnob::wheelDeltasAddUpToNotches() {
+    QFETCH(int, remainder);
+    QFETCH(int, delta);
+    QFETCH(int, notches);
+    QFETCH(int, left);
+    const WheelNotches turn = addWheelDelta(remainder, delta);
+    QCOMPARE(turn.notches, notches);
+    QCOMPARE(turn.remainder, left);
+}
+
+namespace {
+
+// Turns the wheel over the middle of a widget, up or down (or sideways);
+// gives whether the event was taken.
+bool Wheel(QWidget& over, QPoint delta) {
+    const QPointF at = over.rect().center();
+    QWheelEvent event(at, over.mapToGlobal(at), QPoint(), delta, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QCoreApplication::sendEvent(&over, &event);
+    return event.isAccepted();
+}
+
+}  // namespace
+
+void TestRotaryKnob::wheelStepsOverAWidgetAndItsParts() {
+    QWidget window;
+    auto* knob = new TRotaryKnob(&window);
+    auto part = std::make_unique<QWidget>(knob);
+    auto* other = new QWidget(&window);
+    QList<int> steps;
+    WheelSteps wheel;
+    bool allowed = true;
+    wheel.Allowed = [&allowed] { return allowed; };
+    wheel.watch(knob, [&steps](int direction) { steps << direction; });
+
+    QVERIFY(Wheel(*knob, {0, 240}));
+    QVERIFY(Wheel(*part, {0, -120}));
+    QCOMPARE(steps, (QList<int>{1, 1, -1}));
+    // Sideways, or over another widget: not taken.
+    QVERIFY(!Wheel(*knob, {120, 0}));
+    QVERIFY(!Wheel(*other, {0, 120}));
+    // Reversed by the system: the step follows the fingers.
+    QWheelEvent inverted(QPointF(1, 1), QPointF(1, 1), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, true);
+    QCoreApplication::sendEvent(knob, &inverted);
+    QCOMPARE(steps, (QList<int>{1, 1, -1, 1}));
+
+    // Held back: swallowed, and the half notch before is forgotten.
+    QVERIFY(Wheel(*knob, {0, 60}));
+    allowed = false;
+    QVERIFY(Wheel(*knob, {0, 120}));
+    allowed = true;
+    QVERIFY(Wheel(*knob, {0, 60}));
+    QCOMPARE(steps.size(), 4);
+    QVERIFY(Wheel(*knob, {0, 60}));
+    QCOMPARE(steps, (QList<int>{1, 1, -1, 1, 1}));
+
+    // A part destroyed is forgotten; the widget still steps.
+    part.reset();
+    QVERIFY(Wheel(*knob, {0, -120}));
+    QCOMPARE(steps.size(), 6);
+}

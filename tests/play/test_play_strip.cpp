@@ -1,13 +1,16 @@
 // A playback strip at work: the fader drag with real mouse sequences, typed
-// read-outs, linked and separate channels, the left/right exchange, the
-// refresh and its quantisation, and changes made by other programs.
+// read-outs, the wheel, linked and separate channels, the left/right
+// exchange, the refresh and its quantisation, and changes made by other
+// programs.
 
 #include "play/mixer_windows.h"
 
 #include "controls/step_button.h"
+#include "mixer/levels.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -44,6 +47,17 @@ void click(QWidget* w) {
 }
 
 std::vector<DWORD> pair(DWORD l, DWORD r) { return {l, r}; }
+
+// Turns the wheel over the middle of a widget, handed to its window as the
+// window system hands it: the window finds the widget under the point.
+// delta is in eighths of a degree, 120 a notch.
+void wheel(QWidget* over, int delta) {
+    QWidget* top = over->window();
+    const QPointF at = over->mapTo(top, over->rect().center());
+    QWheelEvent event(at, top->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(top->windowHandle(), &event);
+}
 
 }  // namespace
 
@@ -204,6 +218,103 @@ private slots:
         QCOMPARE(w.ctx.state().RepeatCode, 322);
         QTest::mouseRelease(minus, Qt::LeftButton);
         QCOMPARE(w.values(0, 1, 0), pair(45 * 655, 44 * 655));
+    }
+
+    // Strip cha2 starts at 61 on both channels, linked or separated first.
+    void wheelSteps_data() {
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<bool>("separate");
+        QTest::addColumn<QList<int>>("deltas");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        QTest::newRow("cursor, a notch up") << "curs112" << false << QList<int>{120} << 62 << 62;
+        QTest::newRow("track, a notch down") << "pcursl2" << false << QList<int>{-120} << 60 << 60;
+        QTest::newRow("track picture") << "level12" << false << QList<int>{120} << 62 << 62;
+        QTest::newRow("read-out, two notches at once") << "MaskEdit8" << false << QList<int>{240} << 63 << 63;
+        QTest::newRow("quarter notches add up") << "MaskEdit8" << false << QList<int>{30, 30, 30, 30} << 62 << 62;
+        QTest::newRow("turning back starts afresh") << "MaskEdit8" << false << QList<int>{60, -60} << 61 << 61;
+        QTest::newRow("and then goes on") << "curs112" << false << QList<int>{60, -60, -60} << 60 << 60;
+        QTest::newRow("separated, right cursor") << "curs211" << true << QList<int>{120} << 61 << 62;
+        QTest::newRow("separated, left track") << "pcursl2" << true << QList<int>{-120} << 60 << 61;
+        QTest::newRow("separated, right read-out") << "MaskEdit7" << true << QList<int>{-240} << 61 << 59;
+        QTest::newRow("mute button") << "mut2" << false << QList<int>{120} << 61 << 61;
+        QTest::newRow("VU image") << "vul2" << false << QList<int>{-120} << 61 << 61;
+        QTest::newRow("step button") << "SpeedButton1" << false << QList<int>{120} << 61 << 61;
+    }
+
+    void wheelSteps() {
+        QFETCH(QString, over);
+        QFETCH(bool, separate);
+        QFETCH(QList<int>, deltas);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        if (separate) click(w.play("lr2"));
+        const int writes = w.driver->writeCount(0);
+        for (int delta : deltas) wheel(w.play(qPrintable(over)), delta);
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit8")->text(), QString::number(left));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit7")->text(), QString::number(right));
+        QCOMPARE(w.values(0, 0, 0), pair(left * 655, right * 655));
+        if (left == 61 && right == 61) QCOMPARE(w.driver->writeCount(0), writes);
+        // The fader shows the level the read-out holds.
+        QCOMPARE(w.play("curs112")->y(), positionFromLevel(left * 655));
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+        QCOMPARE(w.play("curs112")->toolTip(), QStringLiteral("Drag the cursor to change the volume..."));
+    }
+
+    // The master strip, a notch at a time, and the ends of the range.
+    void wheelOnTheMaster() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* readout = w.play<TTwoDigitEdit>("MaskEdit1");
+        QCOMPARE(readout->text(), QStringLiteral("61"));
+        wheel(readout, 120);
+        QCOMPARE(w.values(0, -1, 0), pair(62 * 655, 62 * 655));
+        wheel(w.play("curs11"), -120);
+        wheel(w.play("curs11"), -120);
+        QCOMPARE(readout->text(), QStringLiteral("60"));
+        QCOMPARE(w.values(0, -1, 0), pair(60 * 655, 60 * 655));
+
+        type(readout, "99");
+        int writes = w.driver->writeCount(0);
+        wheel(readout, 120);
+        QCOMPARE(readout->text(), QStringLiteral("99"));
+        QCOMPARE(w.driver->writeCount(0), writes);
+        wheel(readout, -120);
+        QCOMPARE(w.values(0, -1, 0), pair(98 * 655, 98 * 655));
+
+        type(readout, "0");
+        writes = w.driver->writeCount(0);
+        wheel(w.play("pcursl1"), -360);
+        QCOMPARE(readout->text(), QStringLiteral("0"));
+        QCOMPARE(w.driver->writeCount(0), writes);
+    }
+
+    // A drag owns the card: the wheel meanwhile is dropped, with what was
+    // left of an earlier half notch.
+    void wheelDuringADrag() {
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        auto* other = w.play<TTwoDigitEdit>("MaskEdit36");  // strip cha3, at 45
+        wheel(other, 60);
+        Drag drag(w.f1, w.play<TPicture>("curs112"));
+        drag.to(10);
+        const int writes = w.driver->writeCount(0);
+        wheel(other, 120);
+        wheel(other, 60);
+        wheel(w.play("pcursl2"), -120);
+        QCOMPARE(w.driver->writeCount(0), writes);
+        QCOMPARE(other->text(), QStringLiteral("45"));
+        drag.release(10);
+        wheel(other, 60);
+        QCOMPARE(other->text(), QStringLiteral("45"));
+        wheel(other, 60);
+        QCOMPARE(other->text(), QStringLiteral("46"));
+        QCOMPARE(w.values(0, 1, 0), pair(46 * 655, 46 * 655));
     }
 
     void masterLinkLayout() {

@@ -12,6 +12,7 @@
 #include "support/sim_fixture.h"
 
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -46,6 +47,15 @@ struct Panel {
     std::unique_ptr<AutoRepeat> repeat;
     std::unique_ptr<ToneControl> tone;
 };
+
+// Turns the wheel over the middle of a widget; 120 is a notch.
+bool wheel(QWidget* over, int delta) {
+    const QPointF at = over->rect().center();
+    QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(over, &event);
+    return event.isAccepted();
+}
 
 }  // namespace
 
@@ -120,6 +130,51 @@ private slots:
         QCOMPARE(p.driver->writeCount(1), writes);
         QCOMPARE(p.knob->toolTip(), QStringLiteral("No treble edition with that soundcard..."));
         QCOMPARE(int(p.state.ChangeGuard.level()), 0);
+    }
+
+    // A notch over the knob or its read-out is a click of a step button.
+    void wheelStepsTheKnob() {
+        Panel p;
+        p.tone->bind(1);
+        p.readout->setText(QStringLiteral("50"));
+        QVERIFY(wheel(p.knob, 120));
+        QCOMPARE(p.readout->text(), QStringLiteral("51"));
+        QCOMPARE(p.knob->Position(), 51 * 655);
+        QCOMPARE(p.treble(), std::vector<DWORD>{51 * 655});
+        wheel(p.readout, -240);
+        QCOMPARE(p.treble(), std::vector<DWORD>{49 * 655});
+        wheel(p.knob, 60);
+        QCOMPARE(p.readout->text(), QStringLiteral("49"));
+        wheel(p.knob, 60);
+        QCOMPARE(p.readout->text(), QStringLiteral("50"));
+        QCOMPARE(int(p.state.ChangeGuard.level()), 0);
+        QCOMPARE(p.knob->toolTip(), QStringLiteral("Turn the knob to ajust the treble volume..."));
+
+        p.readout->setText(QStringLiteral("99"));
+        int writes = p.driver->writeCount(0);
+        wheel(p.knob, 120);
+        QCOMPARE(p.driver->writeCount(0), writes);
+        QCOMPARE(p.readout->text(), QStringLiteral("99"));
+
+        // A fader drag owns the card meanwhile.
+        writes = p.driver->writeCount(0);
+        {
+            const ChangeGuard::Hold drag = p.state.ChangeGuard.hold(ChangeGuard::Dragging);
+            wheel(p.knob, -120);
+        }
+        QCOMPARE(p.driver->writeCount(0), writes);
+        QCOMPARE(p.readout->text(), QStringLiteral("99"));
+    }
+
+    void wheelLeavesAKnobWithoutControlAlone() {
+        Panel p(1);
+        p.tone->markAbsent();
+        const int writes = p.driver->writeCount(1);
+        wheel(p.knob, 120);
+        wheel(p.readout, -120);
+        QCOMPARE(p.knob->Position(), 32767);
+        QCOMPARE(p.readout->text(), QStringLiteral("50"));
+        QCOMPARE(p.driver->writeCount(1), writes);
     }
 
     void refreshShowsTheCardsValue() {
