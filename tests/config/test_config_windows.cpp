@@ -19,7 +19,7 @@ namespace {
 
 QByteArray card() { return cardWith(stereoSources(4)); }
 
-QCheckBox* box(MixerWindows& w, const char* name) { return w.ctx.Form4()->box(name); }
+TBWCCCheckBox* box(MixerWindows& w, const char* name) { return w.ctx.Form4()->box(name); }
 
 QByteArray lines(std::initializer_list<const char*> l) {
     QByteArray r;
