@@ -16,7 +16,6 @@
 #include "strips/window_frame.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -78,7 +77,7 @@ void MixerController::applyConfig(const ConfigFileContents& contents) {
     Trec& rec = w_.rec;
     s.ConfigFirstLine = contents.firstLine;
     for (int k = 0; k < kChannelBoxCount; ++k)
-        if (QCheckBox* box = w_.dialog.box(kChannelBoxNames[k])) box->setChecked(contents.channelBoxes[k]);
+        if (TBWCCCheckBox* box = w_.dialog.box(kChannelBoxNames[k])) box->setChecked(contents.channelBoxes[k]);
     const ConfigOptions& o = contents.options;
     rec.magnet->setChecked(o.magnet);
     applyBorderScheme(o.GreenSilver1);
@@ -96,7 +95,7 @@ ConfigValues MixerController::currentConfig() const {
     const TForm1& play = w_.play;
     v.firstLine = state_.ConfigFirstLine;
     for (int k = 0; k < kChannelBoxCount; ++k) {
-        const QCheckBox* box = w_.dialog.box(kChannelBoxNames[k]);
+        const TBWCCCheckBox* box = w_.dialog.box(kChannelBoxNames[k]);
         v.channelBoxes[k] = box && box->isChecked();
     }
     v.options = {rec.magnet->isChecked(), rec.GreenSilver1->isChecked(), rec.BlackPlay1->isChecked(),

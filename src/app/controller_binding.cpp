@@ -17,7 +17,6 @@
 #include "strips/shared_state.h"
 #include "strips/window_frame.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 
@@ -139,13 +138,13 @@ void MixerController::bindPlaybackNames() {
 void MixerController::applyChannelBoxes(const std::vector<ChannelStrip*>& strips, const QComboBox* names) {
     for (std::size_t k = 0; k < strips.size(); ++k) {
         ChannelStrip* strip = strips[k];
-        QCheckBox* box = w_.dialog.box(strip->row.checkBox);
+        TBWCCCheckBox* box = w_.dialog.box(strip->row.checkBox);
         const QString name = names->itemText(static_cast<int>(k)).trimmed();
         if (name.isEmpty()) {
             box->hide();
             continue;
         }
-        box->setText(name);
+        TForm4::SetBoxCaption(box, name);
         box->show();
         if (!box->isChecked()) strip->SetBound(false);
     }

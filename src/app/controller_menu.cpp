@@ -38,6 +38,9 @@ void MixerController::connectMenu() {
     pair(rec.BlackPlay1, rec.WhitePlay1);
     pair(rec.BlackRec1, rec.WhiteRec1);
     connect(rec.chanel, &QAction::triggered, this, &MixerController::chanelClick);
+    connect(&w_.dialog, &TForm4::okClicked, this, &MixerController::SpeedButton1Click);
+    connect(&w_.dialog, &TavloWindow::hidden, this, &MixerController::dialogHidden);
+    connect(&w_.dialog, &TForm4::saveClicked, this, [this] { (void)saveConfiguration(); });
     connect(rec.about, &QAction::triggered, this, &MixerController::aboutClick);
     connect(rec.Quit1, &QAction::triggered, this, &MixerController::Quit1Click);
 }
@@ -81,14 +84,52 @@ void MixerController::switchCard(int k) {
 void MixerController::animClick() {
     // The item's check has already changed with the click.
     const bool on = w_.rec.anim->isChecked();
-    for (TSmoothShow* animation : {w_.rec.SmoothShow1, w_.play.SmoothShow1}) animation->SetEnabled(on);
+    for (TSmoothShow* animation : {w_.rec.SmoothShow1, w_.play.SmoothShow1, w_.dialog.SmoothShow1})
+        animation->SetEnabled(on);
     w_.rec.SmoothShow1->SetTag(on ? 0 : 1);
 }
 
+// "Visible channels": the dialog opens over the lowered mixers.
 void MixerController::chanelClick() {
     lowerMixers();
-    w_.dialog.show();
+    showWindow(w_.dialog, *w_.dialog.SmoothShow1);
     w_.dialog.raise();
+    w_.dialog.activateWindow();
+}
+
+// The dialog's "O.K.": both windows rebuilt from the boxes and shown.
+void MixerController::SpeedButton1Click() {
+    TForm1& play = w_.play;
+    Trec& rec = w_.rec;
+    {
+        const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+        Button1Click();
+    }
+    Button5Click();
+    rec.TrayIconF1->SetIcon(rec.recino);
+    play.TrayIconF2->SetIcon(play.pictures.recplayno);
+    play.TrayIconF1->SetIcon(masterPicture(true));
+    if (animationOn()) {
+        for (TSmoothShow* animation : {play.SmoothShow1, rec.SmoothShow1}) {
+            animation->SetReverse(false);
+            animation->SetEnabled(true);
+        }
+        rec.SmoothShow1->Execute();
+    }
+    rec.show();
+    play.Timer2->start();
+    w_.dialog.hide();
+}
+
+// FormHide of the dialog, after "O.K." or "X".
+void MixerController::dialogHidden() {
+    if (animationOn()) {
+        w_.dialog.SmoothShow1->SetReverse(true);
+        w_.dialog.SmoothShow1->SetEnabled(true);
+        w_.dialog.SmoothShow1->Execute();
+    }
+    raiseMixers();
+    if (w_.vu.isVisible()) w_.vu.raise();
 }
 
 void MixerController::aboutClick() {
@@ -136,7 +177,8 @@ void MixerController::Quit1Click() {
         }
     }
     rec.anim->setChecked(false);
-    for (TSmoothShow* animation : {rec.SmoothShow1, play.SmoothShow1}) animation->SetEnabled(false);
+    for (TSmoothShow* animation : {rec.SmoothShow1, play.SmoothShow1, w_.dialog.SmoothShow1})
+        animation->SetEnabled(false);
     rec.SmoothShow1->SetTag(1);
     ending_ = true;
     for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1}) icon->SetActive(false);

@@ -59,6 +59,7 @@ void MixerController::connectWindows() {
     connect(rec.Timer1, &QTimer::timeout, this, &MixerController::magnetStep);
     play.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
     rec.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
+    w_.dialog.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
 
     for (TavloWindow* window : std::initializer_list<TavloWindow*>{&play, &rec, &w_.vu, &w_.dialog})
         connect(window, &TavloWindow::menuRequested, this, [this](QPoint at) { w_.rec.PopupMenu->popup(at); });

@@ -103,6 +103,9 @@ public:
     void switchCard(int k);  // card1Click ... card5Click
     void animClick();
     void chanelClick();
+    // The channel dialog's "O.K." and its hiding (FormHide).
+    void SpeedButton1Click();
+    void dialogHidden();
     void aboutClick();
     void Quit1Click();
 

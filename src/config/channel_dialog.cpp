@@ -4,9 +4,7 @@
 #include "controls/smooth_show.h"
 #include "strips/strip_pictures.h"
 
-#include <QContextMenuEvent>
 #include <QGuiApplication>
-#include <QHideEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -188,17 +186,4 @@ void TForm4::SetBoxCaption(TBWCCCheckBox* box, const QString& lineName) {
 void TForm4::Panel2Click() {
     hide();
     emit closeClicked();
-}
-
-void TForm4::hideEvent(QHideEvent* event) {
-    TavloWindow::hideEvent(event);
-    // The window system hiding us (another desktop, say) is not the user
-    // leaving the dialog.
-    if (!event->spontaneous()) emit hidden();
-}
-
-void TForm4::contextMenuEvent(QContextMenuEvent* event) {
-    // Children leave the event to us, so this is a right click anywhere.
-    event->accept();
-    emit menuRequested(event->globalPos());
 }

@@ -46,17 +46,10 @@ signals:
     void okClicked();
     // A corner "X": the dialog has hidden itself, nothing applied.
     void closeClicked();
-    // Every hide that the program makes (not the window system's), after
-    // O.K. and "X" alike.
-    void hidden();
-    // A right click anywhere on the dialog; where the menu should pop up.
-    void menuRequested(QPoint globalPos);
+    // Like every window of the program it also says hidden() (every hide
+    // the program makes, after O.K. and "X" alike) and menuRequested().
     // The hidden save button was clicked.
     void saveClicked();
-
-protected:
-    void hideEvent(QHideEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void Panel2Click();

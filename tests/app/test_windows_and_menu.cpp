@@ -4,6 +4,7 @@
 
 #include "app/magnet.h"
 #include "app/splash.h"
+#include "config/channel_dialog.h"
 #include "config/config_test_home.h"
 #include "config/file_size_limit.h"
 #include "controls/smooth_show.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QToolButton>
 
 namespace {
 
@@ -216,6 +218,44 @@ private slots:
         for (QAction* a : w.rec->PopupMenu->actions()) names << a->objectName();
         QCOMPARE(names, (QStringList{"card1", "card2", "card3", "card4", "card5", "test2", "", "magnet", "anim",
                                      "chanel", "about", "test3", "Quit1", "ligne", "save", "OK"}));
+    }
+
+    // "Visible channels": untick, O.K., the windows come back without the
+    // strip; "X" applies nothing but the boxes keep their state for a save;
+    // a new start keeps the saved choice.
+    void visibleChannels() {
+        {
+            Running w;
+            TForm4* dialog = w.ctx.Form4();
+            const int width = w.f1->width();
+            w.rec->chanel->trigger();
+            QVERIFY(dialog->isVisible());
+            QVERIFY(!w.f1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QCOMPARE(dialog->box("BWCCCheckBox3")->text(), QStringLiteral("MIDI synth"));
+            QVERIFY(dialog->box("BWCCCheckBox22")->isHidden());  // the demo card has eight lines
+            dialog->box("BWCCCheckBox3")->setChecked(false);
+            QTest::mouseClick(dialog->SpeedButton1, Qt::LeftButton);
+            QVERIFY(!dialog->isVisible());
+            QVERIFY(w.play("cha3")->isHidden() && w.play("Panel195")->isHidden());
+            QCOMPARE(w.f1->width(), width - 71);
+            QVERIFY(w.rec->isVisible());
+            QTRY_VERIFY(w.f1->isVisible());
+            QVERIFY(w.f1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QVERIFY(shows(w.f1->TrayIconF2, w.f1->pictures.recplayno));
+
+            w.rec->chanel->trigger();
+            dialog->box("BWCCCheckBox4")->setChecked(false);
+            dialog->findChild<TPanel*>("Panel4")->OnClick(dialog->findChild<TPanel*>("Panel4"));
+            QVERIFY(!dialog->isVisible());
+            QVERIFY(!w.play("cha4")->isHidden());
+            QVERIFY(w.f1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QVERIFY(w.ctl->saveClick());
+        }
+        MixerWindows again(SimDriver::demoJson());
+        QVERIFY(again.play("cha3")->isHidden());
+        QVERIFY(again.play("cha4")->isHidden());
+        QVERIFY(!again.ctx.Form4()->box("BWCCCheckBox4")->isChecked());
+        QVERIFY(!again.play("cha5")->isHidden());
     }
 
     void aboutOpensOneMorePerClick() {
