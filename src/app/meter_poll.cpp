@@ -1,5 +1,6 @@
 #include "app/meter_poll.h"
 
+#include "app/log.h"
 #include "controls/two_digit_edit.h"
 #include "meter/meter_levels.h"
 #include "meter/vu_window.h"
@@ -10,13 +11,10 @@
 #include "strips/shared_state.h"
 
 #include <QEvent>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <QWidget>
 
 #include <chrono>
-
-Q_LOGGING_CATEGORY(lcMeter, "tavlo.meter")
 
 namespace {
 

@@ -12,6 +12,8 @@
 // - A pass swaps prepared pictures and toggles lamps; nothing is drawn.
 
 #include <QObject>
+#include <QPixmap>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -19,9 +21,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-#include <QPixmap>
-#include <QString>
 
 class ChannelStrip;
 class QTimer;

@@ -199,8 +199,9 @@ TForm2::TForm2(SharedState& state)
     TrayIconF1->SetToolTip(QStringLiteral("Click to show/hide the VU..."));
     TrayIconF1->OnClick = [this](TTrayIconF*) { TrayIconF1Click(); };
     TrayIconF1->OnDblClick = [this](TTrayIconF*) { TrayIconF1DblClick(); };
-    TrayIconF1->OnRightClick = [this](TTrayIconF*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
-        emit menuRequested(QPoint(x, y));
+    // A menu given to the icon itself pops up without our help.
+    TrayIconF1->OnRightClick = [this](TTrayIconF* icon, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        if (!icon->PopupMenu()) emit menuRequested(QPoint(x, y));
     };
     SmoothShow1 = new TSmoothShow(this);
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
