@@ -30,7 +30,7 @@ void AppContext::createWindows() {
     form3_ = std::make_unique<TForm3>(state_);
     form1_ = std::make_unique<TForm1>(state_, *service_);
     rec_ = std::make_unique<Trec>(state_, *service_);
-    form2_ = std::make_unique<TForm2>();
+    form2_ = std::make_unique<TForm2>(state_);
     form4_ = std::make_unique<TForm4>();
     controller_ = std::make_unique<MixerController>(
         state_, *messages_, MixerController::Windows{*form3_, *form1_, *rec_, *form2_, *form4_});

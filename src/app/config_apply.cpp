@@ -2,6 +2,7 @@
 // dialog's boxes, the menu checks, the borders, the animation switch and
 // the windows' places, and the values a save reads back from them.
 
+#include "app/colour_schemes.h"
 #include "app/log.h"
 #include "app/mixer_controller.h"
 #include "app/user_messages.h"
@@ -12,37 +13,13 @@
 #include "play/form1.h"
 #include "rec/rec_window.h"
 #include "strips/shared_state.h"
-#include "strips/strip_pictures.h"
-#include "strips/window_frame.h"
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
 namespace {
-
-// A border picture shaded across its thickness from `light` to `dark`.
-QPixmap shadedBorder(QSize size, bool horizontal, const QColor& light, const QColor& dark) {
-    QPixmap p(size.expandedTo({1, 1}));
-    QPainter g(&p);
-    QLinearGradient shade(0, 0, horizontal ? 0 : size.width(), horizontal ? size.height() : 0);
-    shade.setColorAt(0, dark);
-    shade.setColorAt(0.5, light);
-    shade.setColorAt(1, dark);
-    g.fillRect(p.rect(), shade);
-    return p;
-}
-
-void setBorders(WindowFrame& frame, const QColor& light, const QColor& dark, bool coloured) {
-    for (QLabel* piece : {frame.Image1, frame.Image2, frame.Image3, frame.Image4}) {
-        const bool horizontal = piece == frame.Image1 || piece == frame.Image3;
-        piece->setPixmap(coloured ? shadedBorder(piece->size(), horizontal, light, dark)
-                                  : strip_pictures::border(piece->size(), horizontal));
-    }
-}
 
 QList<QRect> screenAreas() {
     QList<QRect> areas;
@@ -64,13 +41,7 @@ void setPair(QAction* on, QAction* off, bool first) {
 
 }  // namespace
 
-void MixerController::applyBorderScheme(bool coloured) {
-    Trec& rec = w_.rec;
-    rec.GreenSilver1->setChecked(coloured);
-    rec.Silverborders1->setChecked(!coloured);
-    setBorders(*w_.play.frame, QColor(120, 220, 140), QColor(20, 90, 50), coloured);
-    setBorders(*rec.frame, QColor(230, 120, 120), QColor(110, 20, 30), coloured);
-}
+void MixerController::applyBorderScheme(bool coloured) { schemes_->applyBorderScheme(coloured); }
 
 void MixerController::applyConfig(const ConfigFileContents& contents) {
     SharedState& s = state_;

@@ -4,6 +4,7 @@
 // a strip drives. It runs from scratch at every initialisation, in the
 // steps below.
 
+#include "app/colour_schemes.h"
 #include "app/mixer_controller.h"
 #include "config/channel_dialog.h"
 #include "controls/panel.h"
@@ -74,8 +75,10 @@ void MixerController::Button4Click() {
     if (state_.FirstBinding) optionsClick();
     applyChannelBoxes(w_.play.strips(), w_.play.ComboBox2);
     layOutPlayback();
+    schemes_->imageplayClick();
     bindRecordingNames();
     layOutRecording();
+    schemes_->imagerecClick();
     state_.FirstBinding = false;
     w_.rec.strips().front()->MarkBound(true);
     bindControls();

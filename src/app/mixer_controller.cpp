@@ -3,6 +3,7 @@
 
 #include "app/mixer_controller.h"
 
+#include "app/colour_schemes.h"
 #include "app/log.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
@@ -21,7 +22,11 @@
 #include <algorithm>
 
 MixerController::MixerController(SharedState& state, UserMessages& messages, Windows windows, QObject* parent)
-    : QObject(parent), state_(state), messages_(messages), w_(windows) {
+    : QObject(parent),
+      state_(state),
+      messages_(messages),
+      w_(windows),
+      schemes_(std::make_unique<ColourSchemes>(w_.play, w_.rec, w_.vu, w_.dialog)) {
     TForm1& play = w_.play;
     // Our own writes come back from the card as notifications: they tell us
     // nothing we do not show already.

@@ -22,9 +22,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class ChannelStrip;
+class ColourSchemes;
 class QComboBox;
 class QIcon;
 class TavloWindow;
@@ -121,6 +123,8 @@ public:
     ConfigValues currentConfig() const;
     // Coloured borders (each mixer window its own pictures) or silver ones.
     void applyBorderScheme(bool coloured);
+    // The colour schemes: frames and the strips' black or white skin.
+    ColourSchemes& schemes() { return *schemes_; }
 
     // Refreshes run so far (Button5Click), for tests and diagnostics.
     int refreshCount() const { return refreshes_; }
@@ -171,6 +175,7 @@ private:
     SharedState& state_;
     UserMessages& messages_;
     Windows w_;
+    std::unique_ptr<ColourSchemes> schemes_;
     bool refreshWanted_ = false;
     bool refreshPosted_ = false;
     bool ending_ = false;

@@ -15,6 +15,7 @@
 
 class AutoRepeat;
 class QLabel;
+class QPixmap;
 class QWidget;
 class TAudioMixer;
 class TPanel;
@@ -123,6 +124,9 @@ public:
     // The VU images and the name zoom of strip `number` (1-based) of its
     // window (strip_buttons.cpp).
     void AttachButtons(int number);
+    // The VU images as a live mini-meter: shows a prepared face, left or
+    // right (a picture swap; the face already shown changes nothing).
+    void ShowMeterFace(bool right, const QPixmap& face);
 
 signals:
     void soloPressed(ChannelStrip* strip);

@@ -69,3 +69,5 @@ void ChannelStrip::AttachButtons(int number) {
     }
     new NameZoom(namePanel_, nameLabel_, rules);
 }
+
+void ChannelStrip::ShowMeterFace(bool right, const QPixmap& face) { (right ? vuR_ : vuL_)->SetPicture(face); }

@@ -1,0 +1,194 @@
+// The meter poll over two simulated cards whose meters read different
+// constants: the scan's list, metering the chosen line of the card in use
+// only, the 10 ms throttle, and the timer that runs only while a meter
+// shows.
+
+#include "app/meter_poll.h"
+#include "controls/picture.h"
+#include "meter/vu_window.h"
+#include "mixer/audio_mixer.h"
+#include "play/form1.h"
+#include "strips/channel_strip.h"
+#include "strips/mini_meter.h"
+#include "strips/shared_state.h"
+#include "support/sim_fixture.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QByteArray meter(int value) {
+    return QByteArray(R"({"type":"peakmeter","meter":{"signal":"constant","value":)") + QByteArray::number(value) +
+           "}}";
+}
+
+// Card 0: the speakers line reads 4000 (level 2), its stereo source
+// "Wave" 20000 (level 10), its mono source "Mic" 18000 (level 9), "CD" has
+// no meter. Card 1: the speakers line reads 16000 (level 8); its source
+// has no meter.
+QByteArray twoCards() {
+    return QByteArray(R"({"devices":[
+      {"name":"Card A","destinations":[{"type":"speakers","channels":2,"name":"Speakers A",
+        "controls":[{"type":"volume","values":[40000,40000]},)") +
+           meter(4000) + R"(],
+        "sources":[
+          {"type":"waveout","channels":2,"name":"Wave","controls":[{"type":"volume","values":[1,1]},)" +
+           meter(20000) + R"(]},
+          {"type":"microphone","channels":1,"name":"Mic","controls":[{"type":"volume","values":1},)" +
+           meter(18000) + R"(]},
+          {"type":"compactdisc","channels":2,"name":"CD","controls":[{"type":"volume","values":[1,1]}]}]}]},
+      {"name":"Card B","destinations":[{"type":"speakers","channels":2,"name":"Speakers B",
+        "controls":[{"type":"volume","values":[30000,30000]},)" +
+           meter(16000) + R"(],
+        "sources":[{"type":"waveout","channels":2,"name":"Wave B","controls":[{"type":"volume","values":[1,1]}]}]}]}]})";
+}
+
+struct Rig {
+    SimFixture sim{twoCards()};
+    SharedState state;
+    TForm1 play{state, *sim.service};
+    TForm2 vu{state};
+    MeterPoll poll{state, *play.Mixer, *play.strips().front(), vu};
+    std::int64_t now = 1000;
+
+    Rig() {
+        state.StartingUp = false;
+        poll.SetTickSource([this] { return now; });
+    }
+    // One pass that the throttle lets through.
+    void pass() {
+        now += MeterPoll::kThrottleMs;
+        poll.UpdateMeters();
+    }
+    QImage masterFace(const char* name) const {
+        return play.findChild<TPicture*>(QString::fromLatin1(name))->Picture().toImage();
+    }
+};
+
+using Row = std::tuple<int, int, int>;  // card, destination, source
+
+QList<Row> rowsOf(const MeterPoll& poll) {
+    QList<Row> rows;
+    for (const MeterListRow& r : poll.MeterList()) rows << Row{r.card, r.dest, r.source};
+    return rows;
+}
+
+}  // namespace
+
+class TestMeterPoll : public QObject {
+    Q_OBJECT
+private slots:
+    void scanListsMeteredLinesAndReplacesThem() {
+        Rig r;
+        r.poll.button2Click();
+        const QList<Row> expected{{0, 0, -1}, {0, 0, 0}, {0, 0, 1}, {1, 0, -1}};
+        QCOMPARE(rowsOf(r.poll), expected);
+        QCOMPARE(r.poll.MeterList()[1].caption, QStringLiteral("Wave"));
+        QCOMPARE(r.poll.MeterMixers(1)->MixerId(), 1);
+        QVERIFY(!r.poll.MeterMixers(2));
+        r.poll.button2Click();  // the tray icon's scan
+        QCOMPARE(rowsOf(r.poll), expected);
+
+        // One update logs one over-peak per channel, however many scans ran.
+        r.state.MeterSourceIndex = 0;
+        r.pass();
+        QCOMPARE(r.state.OverPeakCount, 2);
+    }
+
+    void metersOnlyTheChosenLineOfTheCardInUse_data() {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<int>("source");  // MeterSourceIndex
+        QTest::addColumn<int>("left");    // level shown, -1: nothing
+        QTest::addColumn<int>("right");   // -1: right side untouched
+        QTest::newRow("card 0, destination") << 0 << 255 << 2 << 2;
+        QTest::newRow("card 1, destination") << 1 << 255 << 8 << 8;
+        QTest::newRow("card 0, stereo source") << 0 << 0 << 10 << 10;
+        QTest::newRow("card 0, mono source") << 0 << 1 << 9 << -1;
+        QTest::newRow("card 0, source without meter") << 0 << 2 << -1 << -1;
+        QTest::newRow("card 1, source without meter") << 1 << 0 << -1 << -1;
+    }
+    void metersOnlyTheChosenLineOfTheCardInUse() {
+        QFETCH(int, card);
+        QFETCH(int, source);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        Rig r;
+        r.state.MixerIndex = std::uint8_t(card);
+        r.state.MeterDestIndex = 0;
+        r.state.MeterSourceIndex = std::uint8_t(source);
+        r.poll.button2Click();
+        r.vu.ShowForLine(true);
+        const QImage rest = r.masterFace("vur1");
+        const auto faces = drawMiniMeterFaces();
+        for (int i = 0; i < 3; ++i) {
+            r.pass();
+            QCOMPARE(r.vu.Label1->isVisible(), left < 0);  // "No peak detected..." stays without a reading
+            QCOMPARE(r.vu.Label11->text(), QString::number(std::max(left, 0)));
+            QCOMPARE(r.vu.Label15->text(), QString::number(std::max(right, 0)));
+            // Held peaks follow this line alone, not the largest of the cards.
+            QCOMPARE(r.state.LeftPeakHold, std::max(left, 0));
+            if (left >= 0) QCOMPARE(r.masterFace("vul1"), faces[std::min(left, 10)].toImage());
+            QCOMPARE(r.masterFace("vur1"), right >= 0 ? faces[std::min(right, 10)].toImage() : rest);
+        }
+        QCOMPARE(r.play.Mixer->MixerId(), card);  // the main mixer object stays on the card in use
+    }
+
+    void throttle_data() {
+        QTest::addColumn<QList<int>>("ticks");
+        QTest::addColumn<QList<int>>("counts");  // over-peaks after each pass, two per update
+        QTest::newRow("10 ms apart at least")
+            << QList<int>{1000, 1005, 1009, 1010, 1019, 1020, 1500} << QList<int>{2, 2, 2, 4, 4, 6, 8};
+        QTest::newRow("first pass after a scan") << QList<int>{10, 10, 19, 20} << QList<int>{2, 2, 2, 4};
+    }
+    void throttle() {
+        QFETCH(QList<int>, ticks);
+        QFETCH(QList<int>, counts);
+        Rig r;
+        r.state.MeterSourceIndex = 0;  // "Wave": 20000 on both channels
+        r.poll.button2Click();
+        QCOMPARE(r.poll.LastMeterTick(), 0);
+        for (int i = 0; i < ticks.size(); ++i) {
+            r.now = ticks[i];
+            r.poll.UpdateMeters();
+            QCOMPARE(r.state.OverPeakCount, counts[i]);
+        }
+    }
+
+    void timerRunsOnlyWhileAMeterShows() {
+        Rig r;
+        const QTimer* t = r.poll.Timer();
+        QCOMPARE(t->interval(), 10);
+        r.vu.show();
+        QVERIFY(!t->isActive());  // no scan yet
+        r.vu.hide();
+        r.poll.button2Click();
+        QVERIFY(!t->isActive());  // nothing shows a meter: the program idles
+        r.vu.show();
+        QVERIFY(t->isActive());
+        r.vu.hide();
+        QVERIFY(!t->isActive());
+        r.play.show();  // the master strip's mini-meter
+        QVERIFY(t->isActive());
+        QWidget* master = r.play.findChild<QWidget*>(QStringLiteral("cha0"));
+        master->hide();
+        QVERIFY(!t->isActive());
+        master->show();
+        QVERIFY(t->isActive());
+        r.play.hide();
+        QVERIFY(!t->isActive());
+
+        // Running, it updates on its own.
+        r.poll.SetTickSource([] {
+            using namespace std::chrono;
+            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        });
+        r.state.MeterSourceIndex = 0;
+        r.vu.show();
+        QTRY_VERIFY(r.state.OverPeakCount >= 4);
+    }
+};
+
+QTEST_MAIN(TestMeterPoll)
+#include "test_meter_poll.moc"
