@@ -2,6 +2,7 @@
 // refresh of every bound strip.
 
 #include "app/log.h"
+#include "app/meter_poll.h"
 #include "app/mixer_controller.h"
 #include "app/user_messages.h"
 #include "controls/picture.h"
@@ -70,6 +71,7 @@ void MixerController::Button1Click() {
     trace(QStringLiteral("button1 avant button3click"));
     if (!Button3Click()) return;  // no mixer at all: nothing more to set up
     trace(QStringLiteral("fin button3 dans button1"));
+    poll_->button2Click();
 
     // From here on the mute panels' Tags are the solo memory, now cleared.
     for (ChannelStrip* strip : play.strips()) strip->SetMuteMemory(0);

@@ -5,6 +5,7 @@
 // stay-on-top and the magnet rests.
 
 #include "app/about_window.h"
+#include "app/colour_schemes.h"
 #include "app/log.h"
 #include "app/mixer_controller.h"
 #include "app/user_messages.h"
@@ -28,15 +29,13 @@ void MixerController::connectMenu() {
     for (int k = 0; k < static_cast<int>(rec.card.size()); ++k)
         connect(rec.card[k], &QAction::triggered, this, [this, k] { switchCard(k + 1); });
     connect(rec.anim, &QAction::triggered, this, &MixerController::animClick);
-    connect(rec.GreenSilver1, &QAction::triggered, this, [this] { applyBorderScheme(true); });
-    connect(rec.Silverborders1, &QAction::triggered, this, [this] { applyBorderScheme(false); });
-    // The skins come with the colour schemes; the checks keep the choice.
-    const auto pair = [this](QAction* a, QAction* b) {
-        connect(a, &QAction::triggered, this, [a, b] { b->setChecked(!a->isChecked()); });
-        connect(b, &QAction::triggered, this, [a, b] { a->setChecked(!b->isChecked()); });
-    };
-    pair(rec.BlackPlay1, rec.WhitePlay1);
-    pair(rec.BlackRec1, rec.WhiteRec1);
+    ColourSchemes* schemes = schemes_.get();
+    connect(rec.GreenSilver1, &QAction::triggered, this, [schemes] { schemes->GreenSilver1Click(); });
+    connect(rec.Silverborders1, &QAction::triggered, this, [schemes] { schemes->Silverborders1Click(); });
+    connect(rec.BlackPlay1, &QAction::triggered, this, [schemes](bool on) { schemes->BlackPlay1Click(on); });
+    connect(rec.WhitePlay1, &QAction::triggered, this, [schemes](bool on) { schemes->WhitePlay1Click(on); });
+    connect(rec.BlackRec1, &QAction::triggered, this, [schemes](bool on) { schemes->BlackRec1Click(on); });
+    connect(rec.WhiteRec1, &QAction::triggered, this, [schemes](bool on) { schemes->WhiteRec1Click(on); });
     connect(rec.chanel, &QAction::triggered, this, &MixerController::chanelClick);
     connect(&w_.dialog, &TForm4::okClicked, this, &MixerController::SpeedButton1Click);
     connect(&w_.dialog, &TavloWindow::hidden, this, &MixerController::dialogHidden);
@@ -157,6 +156,7 @@ void MixerController::Quit1Click() {
     play.Timer1->stop();
     play.repeat->release();
     play.Timer2->stop();
+    for (QTimer* timer : {w_.vu.Timer1, w_.vu.Timer2, w_.vu.Timer3, w_.vu.Timer4, w_.vu.Timer6}) timer->stop();
     play.hide();
     rec.hide();
     w_.vu.hide();
@@ -181,7 +181,8 @@ void MixerController::Quit1Click() {
         animation->SetEnabled(false);
     rec.SmoothShow1->SetTag(1);
     ending_ = true;
-    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1}) icon->SetActive(false);
+    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1, w_.vu.TrayIconF1})
+        icon->SetActive(false);
     qCInfo(lcInit) << "quitting";
     emit quitting();
     QCoreApplication::quit();

@@ -42,7 +42,7 @@ void MixerController::connectWindows() {
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
     const bool hostMenu = hostShowsTrayMenu();
-    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1}) {
+    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1, w_.vu.TrayIconF1}) {
         icon->SetPopupMenu(rec.PopupMenu);
         icon->SetHostMenu(hostMenu);
     }
@@ -221,7 +221,7 @@ void MixerController::Timer1Timer() {
     SharedState& s = state_;
     TForm1& play = w_.play;
     Trec& rec = w_.rec;
-    for (TTrayIconF* icon : {play.TrayIconF2, play.TrayIconF1, rec.TrayIconF1}) icon->SetActive(true);
+    for (TTrayIconF* icon : {play.TrayIconF2, play.TrayIconF1, rec.TrayIconF1, w_.vu.TrayIconF1}) icon->SetActive(true);
     s.StartingUp = false;
     play.Timer1->stop();
     w_.splash.hideSplash();

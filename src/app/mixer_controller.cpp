@@ -5,6 +5,7 @@
 
 #include "app/colour_schemes.h"
 #include "app/log.h"
+#include "app/meter_poll.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
 #include "config/channel_dialog.h"
@@ -26,7 +27,8 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
       state_(state),
       messages_(messages),
       w_(windows),
-      schemes_(std::make_unique<ColourSchemes>(w_.play, w_.rec, w_.vu, w_.dialog)) {
+      schemes_(std::make_unique<ColourSchemes>(w_.play, w_.rec, w_.vu, w_.dialog)),
+      poll_(std::make_unique<MeterPoll>(state, *w_.play.Mixer, *w_.play.strips().front(), w_.vu)) {
     TForm1& play = w_.play;
     // Our own writes come back from the card as notifications: they tell us
     // nothing we do not show already.
@@ -45,8 +47,18 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     connectMenu();
     connect(play.ComboBox1, &QComboBox::activated, this, &MixerController::ComboBox1Change);
     connect(&w_.rec, &Trec::saveRequested, this, &MixerController::saveClick);
-    connect(&play, &TForm1::meterRequested, &w_.vu, &QWidget::show);
-    connect(&w_.rec, &Trec::meterRequested, &w_.vu, &QWidget::show);
+    // A strip's VU image: the VU window meters its line, in its window's frame.
+    connect(&play, &TForm1::meterRequested, this, [this] {
+        w_.vu.ShowForLine(true);
+        schemes_->vuFrameFromPlay();
+    });
+    connect(&w_.rec, &Trec::meterRequested, this, [this] {
+        w_.vu.ShowForLine(false);
+        schemes_->vuFrameFromRec();
+    });
+    w_.vu.UseAnimationSwitch(w_.rec.SmoothShow1);
+    connect(&w_.vu, &TForm2::meterScanRequested, poll_.get(), &MeterPoll::button2Click);
+    connect(&w_.vu, &TForm2::magnetStopRequested, w_.rec.Timer1, &QTimer::stop);
 }
 
 MixerController::~MixerController() { state_.ChangeGuard.setOnIdle({}); }

@@ -27,6 +27,7 @@
 
 class ChannelStrip;
 class ColourSchemes;
+class MeterPoll;
 class QComboBox;
 class QIcon;
 class TavloWindow;
@@ -125,6 +126,8 @@ public:
     void applyBorderScheme(bool coloured);
     // The colour schemes: frames and the strips' black or white skin.
     ColourSchemes& schemes() { return *schemes_; }
+    // The meters of the VU window and of the master strip.
+    MeterPoll& poll() { return *poll_; }
 
     // Refreshes run so far (Button5Click), for tests and diagnostics.
     int refreshCount() const { return refreshes_; }
@@ -176,6 +179,7 @@ private:
     UserMessages& messages_;
     Windows w_;
     std::unique_ptr<ColourSchemes> schemes_;
+    std::unique_ptr<MeterPoll> poll_;
     bool refreshWanted_ = false;
     bool refreshPosted_ = false;
     bool ending_ = false;

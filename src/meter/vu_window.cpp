@@ -10,7 +10,6 @@
 #include "strips/shared_state.h"
 
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,8 +344,6 @@ void TForm2::changeEvent(QEvent* event) {
         raise();
     }
 }
-
-void TForm2::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick && (watched == ComboBox4 || watched == ComboBox4->lineEdit())) {

@@ -100,15 +100,13 @@ signals:
     void meterScanRequested();
     // The magnet between the mixer windows rests while this one is used.
     void magnetStopRequested();
-    // A right click on the window or its tray icon: the program's popup
-    // menu, at this screen position.
-    void menuRequested(QPoint globalPos);
+    // A right click on the window (or on its tray icon while that has no
+    // menu of its own) says menuRequested(), as every window of the program.
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -20,8 +20,8 @@ TAVLO=$!; PIDS+=($TAVLO)
 shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 # Tavlo's icons in the tray, oldest first: the both-windows icon comes up first.
 icons() { xwininfo -root -tree | awk '/"Tavlo": \("tavlo" "Tavlo"\)  22x22/ {print $1, $NF}' | sort; }
-wait_for bash -c "[ \$(xwininfo -root -tree | grep -c '\"Tavlo\": (\"tavlo\" \"Tavlo\")  22x22') -eq 3 ]" ||
-  fail "the three tray icons did not come: $(cat "$WORK/tavlo.err")"
+wait_for bash -c "[ \$(xwininfo -root -tree | grep -c '\"Tavlo\": (\"tavlo\" \"Tavlo\")  22x22') -eq 4 ]" ||
+  fail "the four tray icons did not come: $(cat "$WORK/tavlo.err")"
 wait_for bash -c "! xdotool search --onlyvisible --name '^Form3\$'" || fail "the splash did not go"
 shown '^Tavlo by Varnel$' && fail "the playback window showed without a click"
 
