@@ -165,11 +165,18 @@ void MeterPoll::Display(int left, std::optional<int> right) {
 }
 
 void MeterPoll::UpdateRunning() {
-    const bool shown = vu_.isVisible() || (masterMeter_ && masterMeter_->isVisible());
-    if (scanned_ && shown) {
-        if (!timer_->isActive()) timer_->start();
-    } else {
+    if (!scanned_) {
         timer_->stop();
+        return;
+    }
+    // Hidden, the poll keeps the held peaks and the over-peak log going at a
+    // cadence that costs next to nothing; a meter on the screen gets every
+    // 10 ms at once.
+    const bool shown = vu_.isVisible() || (masterMeter_ && masterMeter_->isVisible());
+    const int interval = shown ? kThrottleMs : kHiddenMs;
+    if (timer_->interval() != interval || !timer_->isActive()) {
+        timer_->setTimerType(shown ? Qt::PreciseTimer : Qt::CoarseTimer);
+        timer_->start(interval);
     }
 }
 
