@@ -49,14 +49,27 @@ std::optional<QRegion> ParseRegionData(QByteArrayView data) {
     if (nRgnSize != 0 && nRgnSize != 16 * nCount) return std::nullopt;
     std::vector<QRegion> rects;
     rects.reserve(nCount);
+    QRect last;
     for (quint32 i = 0; i < nCount; ++i) {
         const qsizetype at = kHeaderBytes + 16 * qsizetype(i);
         const qint32 left = I32(data, at), top = I32(data, at + 4);
         const qint32 right = I32(data, at + 8), bottom = I32(data, at + 12);
         if (!InRange(left) || !InRange(top) || !InRange(right) || !InRange(bottom)) return std::nullopt;
         if (right < left || bottom < top) return std::nullopt;
-        if (right > left && bottom > top) rects.emplace_back(left, top, right - left, bottom - top);
+        if (right == left || bottom == top) continue;
+        // Stored outlines come in bands, top down, left to right, without
+        // overlaps. Crossing rectangles could make a region of their
+        // count squared, so anything else is refused.
+        const bool sameBand =
+            top == last.top() && bottom == last.top() + last.height() && left >= last.left() + last.width();
+        const bool nextBand = top >= last.top() + last.height();
+        if (!rects.empty() && !sameBand && !nextBand) return std::nullopt;
+        last = QRect(left, top, right - left, bottom - top);
+        rects.emplace_back(last);
     }
+    // Rectangles that all cover nothing are no outline either (and an
+    // empty mask would show the window whole).
+    if (rects.empty()) return std::nullopt;
     return Union(std::move(rects));
 }
 

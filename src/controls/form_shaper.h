@@ -14,11 +14,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
+#include <QWidget>
 
 #include <optional>
 
 class QImage;
-class QWidget;
 
 namespace form_shape {
 
@@ -31,7 +31,7 @@ inline constexpr qint32 kMaxCoordinate = 1 << 20;
 // The region of a whole stream (byte count and region data), or nothing
 // when the stream is not one: short, a count that disagrees with the bytes,
 // a header not of rectangles, too many rectangles, rectangles turned inside
-// out or out of range, or no rectangle at all.
+// out, out of range or out of their bands, or no rectangle at all.
 std::optional<QRegion> ParseFormShape(QByteArrayView stream);
 // The same for the region data alone (what follows the byte count).
 std::optional<QRegion> ParseRegionData(QByteArrayView data);

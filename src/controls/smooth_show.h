@@ -16,10 +16,9 @@
 #include <QRect>
 #include <QRegion>
 #include <QTimer>
+#include <QWidget>
 
 #include <memory>
-
-class QWidget;
 
 namespace smooth_show {
 

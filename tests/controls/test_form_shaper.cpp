@@ -43,10 +43,16 @@ private slots:
         QTest::addColumn<int>("area");
         QTest::newRow("two rectangles") << Stream({32, 1, 2, 32, 0, 0, 10, 9}, kTwo) << true << 50 + 24;
         QTest::newRow("nRgnSize left 0") << Stream({32, 1, 2, 0, 0, 0, 10, 9}, kTwo) << true << 74;
-        QTest::newRow("overlapping") << Stream({32, 1, 2, 32, 0, 0, 4, 4}, Words({0, 0, 4, 4, 2, 2, 4, 4})) << true
-                                     << 16;
+        QTest::newRow("side by side in a band")
+            << Stream({32, 1, 2, 32, 0, 0, 9, 4}, Words({0, 0, 4, 4, 4, 0, 9, 4})) << true << 36;
+        QTest::newRow("overlapping") << Stream({32, 1, 2, 32, 0, 0, 4, 4}, Words({0, 0, 4, 4, 2, 2, 4, 4})) << false
+                                     << 0;
+        QTest::newRow("bands out of order")
+            << Stream({32, 1, 2, 32, 0, 0, 10, 9}, Words({2, 5, 8, 9, 0, 0, 10, 5})) << false << 0;
         QTest::newRow("empty rectangle skipped")
             << Stream({32, 1, 2, 32, 0, 0, 3, 3}, Words({0, 0, 3, 3, 5, 5, 5, 9})) << true << 9;
+        QTest::newRow("only empty rectangles")  // found by fuzz_form_shape
+            << Stream({32, 1, 2, 32, 0, 0, 0, 0}, Words({0, 0, 0, 262149, 393249, 0, 589824, 0})) << false << 0;
         QTest::newRow("no bytes") << QByteArray() << false << 0;
         QTest::newRow("count cut short") << QByteArray("\x40\x00", 2) << false << 0;
         QTest::newRow("truncated") << Stream({32, 1, 2, 32, 0, 0, 10, 9}, kTwo).chopped(3) << false << 0;
