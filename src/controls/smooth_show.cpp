@@ -60,8 +60,9 @@ TSmoothShow::TSmoothShow(QObject* parent) : QObject(parent), control_(qobject_ca
 }
 
 TSmoothShow::~TSmoothShow() {
-    // Destroyed mid-run (with its window): the control keeps no hiding outline.
-    if (running_) RestoreControl();
+    // Destroyed mid-run: a control that lives on keeps no hiding outline. When
+    // the control is the parent it is going too, and is left alone.
+    if (running_ && control_ != parent()) RestoreControl();
 }
 
 void TSmoothShow::SetMinRect(int Left, int Top, int Width, int Height) {
