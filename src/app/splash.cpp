@@ -24,6 +24,7 @@ QImage DrawPicture(const QString& versionText) {
     body.addRoundedRect(QRectF(5, 3, 234, 118), 22, 22);
     // The knob rounds the top right corner off more widely than the others.
     body.addEllipse(QRectF(174, 3, 56, 56));
+    body.setFillRule(Qt::WindingFill);  // where the two overlap is body too
     p.fillPath(body.simplified(), silver);
     QPainterPath inner;
     inner.addRoundedRect(QRectF(9, 7, 226, 110), 18, 18);
