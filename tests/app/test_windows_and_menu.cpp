@@ -133,8 +133,9 @@ private slots:
         Running w;
         click(w.f1->TrayIconF1);
         QCOMPARE(w.f1->SmoothShow1->Executed(), 1);
-        QVERIFY(!w.f1->SmoothShow1->Enabled());  // its finish disables it again
-        w.rec->anim->trigger();                  // off
+        QVERIFY(w.f1->SmoothShow1->Running());       // the frame moves on the timer
+        QTRY_VERIFY(!w.f1->SmoothShow1->Enabled());  // its finish disables it again
+        w.rec->anim->trigger();                      // off
         QCOMPARE(w.rec->SmoothShow1->Tag(), 1);
         click(w.f1->TrayIconF1);
         QCOMPARE(w.f1->SmoothShow1->Executed(), 1);
