@@ -165,6 +165,7 @@ TForm4::TForm4()
     connect(save, &QPushButton::clicked, this, &TForm4::saveClicked);
 
     SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->SetColor(QColor(192, 192, 192));
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
     SmoothShow1->SetEnabled(true);
     SmoothShow1->SetReverse(true);

@@ -203,6 +203,7 @@ TForm2::TForm2(SharedState& state)
         if (!icon->PopupMenu()) emit menuRequested(QPoint(x, y));
     };
     SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->SetColor(QColor(192, 192, 192));
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
     SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
 

@@ -88,6 +88,7 @@ TForm1::TForm1(SharedState& state, MixerService& service)
     TrayIconF2 = trayIcon(this, "TrayIconF2", "Right-click show the menu, Click to show/hide the play and rec",
                           pictures.recplay);
     SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->SetColor(QColor(128, 255, 128));
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));

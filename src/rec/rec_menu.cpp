@@ -53,5 +53,6 @@ void Trec::BuildMenu() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(300);
     SmoothShow1 = new TSmoothShow(this);
+    SmoothShow1->SetColor(QColor(255, 128, 128));
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
 }
