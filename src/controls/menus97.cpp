@@ -149,6 +149,7 @@ public:
         int width = 0;
         if (separator) {
             height = menus97::MeasuredHeight(0, 0, true);
+            width = 2 * kLeftGap;  // QMenu leaves out items of no width
         } else {
             QFont font = c_.font_;
             font.setBold(opt->menuItemType == QStyleOptionMenuItem::DefaultItem);
