@@ -107,18 +107,22 @@ QRect BannerTextRect(const QRect& Banner, int Length, int Thickness, TBannerJust
     const int left = Banner.left() + (Banner.width() - Thickness) / 2;
     int top = 0;
     switch (Justification) {
-        case bjTop: top = area.top() + 1; break;
-        case bjBottom: top = area.bottom() - 1 - Length + 1; break;
-        case bjCenter: top = area.top() + (area.height() - Length) / 2; break;
+        case bjTop:
+            top = area.top() + 1;
+            break;
+        case bjBottom:
+            top = area.bottom() - 1 - Length + 1;
+            break;
+        case bjCenter:
+            top = area.top() + (area.height() - Length) / 2;
+            break;
     }
     return {left, top, Thickness, Length};
 }
 
 int MarkColumn(int PlatformMark, int BitmapSize) { return std::max(PlatformMark, BitmapSize + 4); }
 
-int MeasuredHeight(int LineHeight, int Mark, bool Separator) {
-    return Separator ? 8 : std::max(LineHeight, Mark) + 4;
-}
+int MeasuredHeight(int LineHeight, int Mark, bool Separator) { return Separator ? 8 : std::max(LineHeight, Mark) + 4; }
 
 }  // namespace menus97
 
@@ -130,11 +134,16 @@ public:
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         switch (metric) {
-            case PM_MenuPanelWidth: return kFrame;
-            case PM_MenuHMargin: return 0;
-            case PM_MenuVMargin: return 1;
-            case PM_SmallIconSize: return c_.MarkWidth();
-            default: return QProxyStyle::pixelMetric(metric, option, widget);
+            case PM_MenuPanelWidth:
+                return kFrame;
+            case PM_MenuHMargin:
+                return 0;
+            case PM_MenuVMargin:
+                return 1;
+            case PM_SmallIconSize:
+                return c_.MarkWidth();
+            default:
+                return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }
 
@@ -202,8 +211,8 @@ public:
 private:
     void DrawBanner(QPainter& p, const QRect& whole) const {
         const QRect strip(whole.left() + kFrame, whole.top() + kFrame, c_.bannerWidth_, whole.height() - 2 * kFrame);
-        for (const menus97::Band& b :
-             menus97::BannerBands(c_.bannerColor_, c_.bannerEndColor_, c_.bannerNumColors_, strip.top(), strip.height()))
+        for (const menus97::Band& b : menus97::BannerBands(c_.bannerColor_, c_.bannerEndColor_, c_.bannerNumColors_,
+                                                           strip.top(), strip.height()))
             p.fillRect(QRect(strip.left(), b.top, strip.width(), b.bottom - b.top), b.color);
         const bool hasImage = c_.bannerImage_ >= 0 && c_.bannerImage_ < static_cast<int>(c_.images_.size());
         if (hasImage) {
@@ -246,7 +255,8 @@ private:
         const int mark = c_.MarkWidth();
         const QRect markRect(r.left() + kLeftGap, r.top() + (r.height() - mark) / 2, mark, mark);
         QString caption = Caption(opt.text);
-        const QString shortcut = opt.text.contains(QLatin1Char('\t')) ? opt.text.section(QLatin1Char('\t'), 1) : QString();
+        const QString shortcut =
+            opt.text.contains(QLatin1Char('\t')) ? opt.text.section(QLatin1Char('\t'), 1) : QString();
         const bool textSeparator = IsTextSeparator(caption);
         if (textSeparator) caption.remove(0, 1);
         const QPixmap* image = (tag >= 0 && tag < 256 && tag < static_cast<int>(c_.images_.size()))
@@ -257,8 +267,7 @@ private:
         if (selected && !textSeparator) {
             QRect bar = r;
             // Office 97 keeps the mark column out of the bar, IE4 covers it.
-            if (!plain && c_.look_ == mlOffice97Look && (image || checked))
-                bar.setLeft(markRect.right() + 2);
+            if (!plain && c_.look_ == mlOffice97Look && (image || checked)) bar.setLeft(markRect.right() + 2);
             p.fillRect(bar, c_.hiliteBar_);
         }
         if (textSeparator) Etch(p, r.left() + 1, r.right() - 1, r.top() + r.height() / 2 - 1);
@@ -427,11 +436,11 @@ void TPopupMenus97::Selected(QAction* item) {
     hint_ = hint;
 }
 
-#define MENUS97_SETTER(Name, Type, member)       \
-    void TPopupMenus97::Set##Name(Type Value) {  \
-        if (member == Value) return;             \
-        member = Value;                          \
-        Changed();                               \
+#define MENUS97_SETTER(Name, Type, member)      \
+    void TPopupMenus97::Set##Name(Type Value) { \
+        if (member == Value) return;            \
+        member = Value;                         \
+        Changed();                              \
     }
 
 MENUS97_SETTER(Banner, bool, banner_)

@@ -62,8 +62,7 @@ std::vector<Band> BannerBands(const QColor& Start, const QColor& End, int NumCol
 // Where the turned text goes inside Banner: Length is the text's advance
 // (drawn upward), Thickness its line height (across the strip). With an
 // image the strip's bottom (its width + 4) is kept for the image.
-QRect BannerTextRect(const QRect& Banner, int Length, int Thickness, TBannerJustification Justification,
-                     bool HasImage);
+QRect BannerTextRect(const QRect& Banner, int Length, int Thickness, TBannerJustification Justification, bool HasImage);
 
 // The mark column: the platform's check mark, or the "CheckMark" bitmap
 // with 2 pixels either side when that is wider.

@@ -168,12 +168,14 @@ private slots:
         QFETCH(bool, separator);
         Fixture f;
         QAction* seen = nullptr;
-        if (extra) f.styled.OnMeasureItem = [&](TPopupMenus97*, QAction* item, int& h, int&) {
-            if (item == f.plain) seen = item, h += extra;
-        };
+        if (extra)
+            f.styled.OnMeasureItem = [&](TPopupMenus97*, QAction* item, int& h, int&) {
+                if (item == f.plain) seen = item, h += extra;
+            };
         f.styled.SetItemHeight(fixed);
         f.shot();
-        const int measured = menus97::MeasuredHeight(QFontMetrics(f.styled.Font()).height(), f.styled.MarkWidth(), false);
+        const int measured =
+            menus97::MeasuredHeight(QFontMetrics(f.styled.Font()).height(), f.styled.MarkWidth(), false);
         QAction* item = separator ? f.menu->actions().at(5) : f.plain;
         const int expected = separator ? 8 : (fixed ? fixed : measured + extra);
         QCOMPARE(f.menu->actionGeometry(item).height(), expected);
@@ -199,7 +201,8 @@ private slots:
         const QRect ink = Ink(img, strip);
         QVERIFY(!ink.isEmpty());
         // Turned text: long down the strip, narrow across it, centred across.
-        QVERIFY2(ink.height() > 4 * ink.width(), qPrintable(QStringLiteral("ink %1x%2").arg(ink.width()).arg(ink.height())));
+        QVERIFY2(ink.height() > 4 * ink.width(),
+                 qPrintable(QStringLiteral("ink %1x%2").arg(ink.width()).arg(ink.height())));
         QVERIFY(qAbs(ink.center().x() - strip.center().x()) <= 3);
         if (just == bjCenter) QVERIFY(qAbs(ink.center().y() - strip.center().y()) <= 3);
         if (just == bjTop) QVERIFY(ink.top() - strip.top() <= 5);
@@ -212,8 +215,10 @@ private slots:
         // The bands, read where the text is not: green at the top, lime at the bottom, lighter going down.
         const QRect free = just == bjTop ? QRect(strip.left(), ink.bottom() + 2, 20, strip.bottom() - ink.bottom() - 1)
                                          : QRect(strip.left(), strip.top(), 20, ink.top() - strip.top() - 1);
-        QCOMPARE(img.pixelColor(strip.left(), strip.top()), just == bjTop ? img.pixelColor(strip.left(), strip.top()) : kGreen);
-        QCOMPARE(img.pixelColor(strip.right(), strip.bottom()), just == bjBottom ? img.pixelColor(strip.right(), strip.bottom()) : kLime);
+        QCOMPARE(img.pixelColor(strip.left(), strip.top()),
+                 just == bjTop ? img.pixelColor(strip.left(), strip.top()) : kGreen);
+        QCOMPARE(img.pixelColor(strip.right(), strip.bottom()),
+                 just == bjBottom ? img.pixelColor(strip.right(), strip.bottom()) : kLime);
         int last = -1;
         for (int y = free.top(); y <= free.bottom(); ++y) {
             const QColor c = img.pixelColor(strip.left(), y);
@@ -269,7 +274,8 @@ private slots:
         const int mark = f.styled.MarkWidth();
         const QRect column(r.left() + 2, r.top() + (r.height() - mark) / 2, mark, mark);
         QTEST(Count(img, column, Dark), "inkPixels");
-        QVERIFY(Count(img, column, Dark) != Count(TPopupMenus97::CheckMark(), TPopupMenus97::CheckMark().rect(), Dark) ||
+        QVERIFY(Count(img, column, Dark) !=
+                    Count(TPopupMenus97::CheckMark(), TPopupMenus97::CheckMark().rect(), Dark) ||
                 which == 0);
         // The submenu has the look but no banner.
         if (which == 2) QCOMPARE(r.left(), 2);
@@ -315,7 +321,8 @@ private slots:
         QTest::qWait(20);  // repaints do not raise it again
         f.menu->setActiveAction(f.card2);
         QCOMPARE(f.styled.Hint(), QString());
-        QCOMPARE(seen, QStringList({QStringLiteral("Visible channels|Pick the strips"), QStringLiteral("Audio card 2|")}));
+        QCOMPARE(seen,
+                 QStringList({QStringLiteral("Visible channels|Pick the strips"), QStringLiteral("Audio card 2|")}));
     }
 
     void drawItemAndTrigger() {
