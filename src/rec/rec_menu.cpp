@@ -1,6 +1,7 @@
 // The popup menu's items that carry the user's choices, the magnet timer
 // and the animation switch, in their design states.
 
+#include "controls/menus97.h"
 #include "controls/smooth_show.h"
 #include "rec/rec_window.h"
 
@@ -48,6 +49,16 @@ void Trec::BuildMenu() {
     connect(save, &QAction::triggered, this, &Trec::saveRequested);
     // Only closes the menu, as any item does.
     plainItem(PopupMenu, "OK", "OK, close the menu...");
+    auto* PopupMenunew = new TPopupMenus97(this);  // the menu's look, with the maker's banner
+    PopupMenunew->setObjectName(QStringLiteral("PopupMenunew"));
+    QFont bannerFont(QStringLiteral("Arial"));
+    bannerFont.setPixelSize(16);
+    PopupMenunew->SetBannerFont(bannerFont);
+    PopupMenunew->SetBannerText(QStringLiteral("Varnel Prototyping"));
+    PopupMenunew->SetBannerColor(QColor(0, 128, 0));  // green to lime
+    PopupMenunew->SetBannerEndColor(QColor(0, 255, 0));
+    PopupMenunew->SetBanner(true);
+    PopupMenunew->SetPopupMenu(PopupMenu);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
