@@ -4,6 +4,7 @@
 #include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
+#include "controls/balloon.h"
 #include "platform/driver_factory.h"
 #include "platform/single_instance.h"
 
@@ -69,6 +70,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "tavlo: %s\n", qPrintable(error));
         return 2;
     }
+
+    // Every hint of the program shows as a balloon; the defaults are its look.
+    TBalloonHint balloonHints;
+    balloonHints.SetActive(true);
 
     AppContext context(std::move(driver));
     context.state().StartingUp = true;
