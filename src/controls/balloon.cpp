@@ -120,8 +120,7 @@ TBalloonBase::TBalloonBase(QObject* parent)
     : QObject(parent), color_(hintColour(QPalette::ToolTipBase)), font_(defaultBalloonFont()) {}
 
 void TBalloonBase::SetMaxWidth(int Value) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        Value = std::min(Value, screen->geometry().width());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) Value = std::min(Value, screen->geometry().width());
     maxWidth_ = Value;
 }
 

@@ -20,7 +20,7 @@ inline constexpr int kBalloonPointerSide = 15;
 inline constexpr int kBalloonTextInset = 9;
 inline constexpr int kBalloonMinWidth = 59;
 // Width and height a balloon adds to its text, beside the shadow.
-inline constexpr int kBalloonExtraWidth = kBalloonPointerSide + 2 * kBalloonTextInset;       // 33
+inline constexpr int kBalloonExtraWidth = kBalloonPointerSide + 2 * kBalloonTextInset;         // 33
 inline constexpr int kBalloonExtraHeight = kBalloonPointerHeight + 2 * kBalloonTextInset + 1;  // 38
 
 // MaxWidth as set (negative -k: a k-th of the screen) to pixels; never below 0.

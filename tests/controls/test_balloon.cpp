@@ -250,9 +250,15 @@ void TestBalloon::hintsComeFromToolTips_data() {
     QTest::addColumn<QString>("parentTip");
     QTest::addColumn<QString>("childTip");
     QTest::addColumn<QString>("shown");  // empty: no balloon
-    QTest::newRow("the hovered widget's own hint") << "Whole strip" << "Click to mute" << "Click to mute";
-    QTest::newRow("a plain child shows its parent's hint") << "Whole strip" << "" << "Whole strip";
-    QTest::newRow("nothing up to the window: none") << "" << "" << "";
+    QTest::newRow("the hovered widget's own hint") << "Whole strip"
+                                                   << "Click to mute"
+                                                   << "Click to mute";
+    QTest::newRow("a plain child shows its parent's hint") << "Whole strip"
+                                                           << ""
+                                                           << "Whole strip";
+    QTest::newRow("nothing up to the window: none") << ""
+                                                    << ""
+                                                    << "";
 }
 
 void TestBalloon::hintsComeFromToolTips() {
