@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(lcTray, "tavlo.tray")
+Q_LOGGING_CATEGORY(lcTray, "tavlo.tray", QtWarningMsg)
 
 TTrayIconF::TTrayIconF(QObject* parent) : QObject(parent), tray_(new QSystemTrayIcon(this)) {
     tray_->setObjectName(QStringLiteral("tray"));
