@@ -1,5 +1,6 @@
 #include "controls/range_control.h"
 
+#include "controls/offscreen_paint.h"
 #include "controls/system_colors.h"
 
 #include <QMouseEvent>
@@ -82,25 +83,10 @@ void TRangeControl::Draw(QPainter& Canvas) { Canvas.fillRect(rect(), color_); }
 
 bool TRangeControl::PointInside(QPoint Point) const { return rect().contains(Point); }
 
-QPixmap TRangeControl::MakeOffscreenBitmap(QSize Size) const {
-    QPixmap bitmap(Size * devicePixelRatio());
-    bitmap.setDevicePixelRatio(devicePixelRatio());
-    return bitmap;
-}
+QPixmap TRangeControl::MakeOffscreenBitmap(QSize Size) const { return offscreenBitmap(*this, Size); }
 
 void TRangeControl::paintEvent(QPaintEvent*) {
-    QPixmap bitmap = MakeOffscreenBitmap(size());
-    if (bitmap.isNull()) {
-        QPainter direct(this);
-        Draw(direct);
-        return;
-    }
-    {
-        QPainter offscreen(&bitmap);
-        Draw(offscreen);
-    }
-    QPainter screen(this);
-    screen.drawPixmap(0, 0, bitmap);
+    paintThroughBitmap(*this, MakeOffscreenBitmap(size()), [this](QPainter& canvas) { Draw(canvas); });
 }
 
 void TRangeControl::mousePressEvent(QMouseEvent* event) {

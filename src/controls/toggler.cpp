@@ -1,5 +1,7 @@
 #include "controls/toggler.h"
 
+#include "controls/offscreen_paint.h"
+
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -54,25 +56,10 @@ bool TTogglerBase::event(QEvent* event) {
 
 void TTogglerBase::Draw(QPainter& Canvas) { Canvas.fillRect(rect(), palette().color(QPalette::Window)); }
 
-QPixmap TTogglerBase::MakeOffscreenBitmap(QSize Size) const {
-    QPixmap bitmap(Size * devicePixelRatio());
-    bitmap.setDevicePixelRatio(devicePixelRatio());
-    return bitmap;
-}
+QPixmap TTogglerBase::MakeOffscreenBitmap(QSize Size) const { return offscreenBitmap(*this, Size); }
 
 void TTogglerBase::paintEvent(QPaintEvent*) {
-    QPixmap bitmap = MakeOffscreenBitmap(size());
-    if (bitmap.isNull()) {
-        QPainter direct(this);
-        Draw(direct);
-        return;
-    }
-    {
-        QPainter offscreen(&bitmap);
-        Draw(offscreen);
-    }
-    QPainter screen(this);
-    screen.drawPixmap(0, 0, bitmap);
+    paintThroughBitmap(*this, MakeOffscreenBitmap(size()), [this](QPainter& canvas) { Draw(canvas); });
 }
 
 void TTogglerBase::SetPressed(bool Value) {

@@ -3,6 +3,7 @@
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "strips/channel_strip.h"
+#include "strips/strip_pictures.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -33,19 +34,6 @@ QPixmap rail(const QColor& face, bool left) {
     g.fillRect(p.rect(), shade);
     g.setPen(face.darker(130));
     g.drawLine(0, 9, 17, 9);  // a seam every 10 pixels once stretched
-    return p;
-}
-
-QPixmap scale(const QColor& slot, const QColor& ticks) {
-    QPixmap p(15, 57);
-    p.fill(Qt::black);
-    QPainter g(&p);
-    g.fillRect(6, 0, 3, 57, slot);
-    g.setPen(ticks);
-    for (int y = 2; y < 57; y += 6) {
-        g.drawLine(0, y, 3, y);
-        g.drawLine(11, y, 14, y);
-    }
     return p;
 }
 
@@ -91,8 +79,8 @@ SkinSet::SkinSet()
       silverd(rail(QColor(150, 150, 158), false)),
       whiteg(rail(QColor(245, 245, 248), true)),
       whited(rail(QColor(245, 245, 248), false)),
-      leveln(scale(QColor(70, 70, 70), QColor(0, 140, 0))),
-      levelc(scale(QColor(0, 200, 0), QColor(0, 255, 0))),
+      leveln(strip_pictures::track()),
+      levelc(strip_pictures::trackHighlight()),
       curseur(knob(QColor(170, 170, 180), QColor(0, 200, 0))),
       curseur2(knob(QColor(90, 200, 90), QColor(255, 255, 255))),
       bordrh(bar({16, 16}, true, QColor(230, 120, 120), QColor(110, 20, 30))),
