@@ -193,7 +193,7 @@ public:
         const auto* opt = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
         if (element == CE_MenuEmptyArea && opt) {
             p->fillRect(opt->rect, c_.brush_);
-            if (widget && widget == c_.menu_ && c_.banner_) DrawBanner(*p, opt->rect);
+            if (widget && widget == c_.menu_.data() && c_.banner_) DrawBanner(*p, opt->rect);
             return;
         }
         if (element == CE_MenuItem && opt) {
@@ -376,7 +376,7 @@ int TPopupMenus97::ItemTag(const QAction* Item) {
 int TPopupMenus97::MarkWidth() const { return menus97::MarkColumn(kPlatformMark, CheckMark().width()); }
 
 void TPopupMenus97::SetPopupMenu(QMenu* Value) {
-    if (Value == menu_) return;
+    if (Value == menu_.data()) return;
     Detach();
     if (Value) Attach(Value);
 }
@@ -386,14 +386,14 @@ void TPopupMenus97::Attach(QMenu* menu) {
     StyleMenus(menu);
     // Submenus added later get the look when the menu next opens.
     links_.push_back(connect(menu, &QMenu::aboutToShow, this, [this] {
-        if (menu_) StyleMenus(menu_);
+        if (QMenu* m = PopupMenu()) StyleMenus(m);
     }));
     links_.push_back(connect(menu, &QObject::destroyed, this, [this] { Detach(); }));
     Changed();
 }
 
 void TPopupMenus97::StyleMenus(QMenu* menu) {
-    if (std::find(styled_.begin(), styled_.end(), menu) == styled_.end()) {
+    if (std::find(styled_.begin(), styled_.end(), static_cast<QObject*>(menu)) == styled_.end()) {
         styled_.emplace_back(menu);
         menu->setStyle(style_.get());
         links_.push_back(connect(menu, &QMenu::hovered, this, &TPopupMenus97::Selected));
@@ -408,20 +408,21 @@ void TPopupMenus97::StyleMenus(QMenu* menu) {
 void TPopupMenus97::Detach() {
     for (const QMetaObject::Connection& link : links_) disconnect(link);
     links_.clear();
-    for (const QPointer<QMenu>& m : styled_)
-        if (m) {
+    for (const QPointer<QObject>& o : styled_)
+        if (QMenu* m = qobject_cast<QMenu*>(o.data())) {
             m->setStyle(nullptr);
-            if (m == menu_) m->setContentsMargins(0, 0, 0, 0);
+            if (o == menu_) m->setContentsMargins(0, 0, 0, 0);
         }
     styled_.clear();
     menu_ = nullptr;
 }
 
 void TPopupMenus97::Changed() {
-    for (const QPointer<QMenu>& m : styled_) {
+    for (const QPointer<QObject>& o : styled_) {
+        QMenu* m = qobject_cast<QMenu*>(o.data());
         if (!m) continue;
         m->setFont(font_);
-        if (m == menu_) m->setContentsMargins(banner_ ? bannerWidth_ + 2 : 0, 0, 0, 0);
+        if (o == menu_) m->setContentsMargins(banner_ ? bannerWidth_ + 2 : 0, 0, 0, 0);
         // Makes the menu measure its items again.
         QEvent changed(QEvent::StyleChange);
         QCoreApplication::sendEvent(m, &changed);

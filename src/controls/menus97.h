@@ -80,7 +80,7 @@ public:
     explicit TPopupMenus97(QObject* parent = nullptr);
     ~TPopupMenus97() override;
 
-    QMenu* PopupMenu() const { return menu_; }
+    QMenu* PopupMenu() const { return qobject_cast<QMenu*>(menu_.data()); }
     void SetPopupMenu(QMenu* Value);
 
     bool Banner() const { return banner_; }
@@ -152,8 +152,10 @@ private:
     void Changed();
     void Selected(QAction* item);
 
-    QPointer<QMenu> menu_;
-    std::vector<QPointer<QMenu>> styled_;
+    // Held as plain objects: a menu being destroyed is no menu any more,
+    // and qobject_cast then says so where a cast to QMenu would lie.
+    QPointer<QObject> menu_;
+    std::vector<QPointer<QObject>> styled_;
     std::unique_ptr<Style> style_;
     std::vector<QMetaObject::Connection> links_;
     bool banner_ = false;
