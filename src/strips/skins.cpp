@@ -37,21 +37,6 @@ QPixmap rail(const QColor& face, bool left) {
     return p;
 }
 
-QPixmap knob(const QColor& face, const QColor& mark) {
-    QPixmap p(18, 13);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    QLinearGradient shade(0, 0, 0, 13);
-    shade.setColorAt(0, face.lighter(150));
-    shade.setColorAt(1, face.darker(160));
-    g.fillRect(1, 1, 16, 11, shade);
-    g.setPen(face.darker(220));
-    g.drawRect(0, 0, 17, 12);
-    g.setPen(mark);
-    g.drawLine(3, 6, 14, 6);  // points at the level
-    return p;
-}
-
 const QColor kBlackGround(0, 0, 0);
 const QColor kWhiteGround(255, 255, 255);
 // The strip panels' own ground in each scheme.
@@ -81,8 +66,8 @@ SkinSet::SkinSet()
       whited(rail(QColor(245, 245, 248), false)),
       leveln(strip_pictures::track()),
       levelc(strip_pictures::trackHighlight()),
-      curseur(knob(QColor(170, 170, 180), QColor(0, 200, 0))),
-      curseur2(knob(QColor(90, 200, 90), QColor(255, 255, 255))),
+      curseur(strip_pictures::cursor()),
+      curseur2(strip_pictures::shadow()),
       bordrh(bar({16, 16}, true, QColor(230, 120, 120), QColor(110, 20, 30))),
       bordrv(bar({16, 16}, false, QColor(230, 120, 120), QColor(110, 20, 30))) {}
 
