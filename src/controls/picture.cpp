@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QWindow>
 
 TPicture::TPicture(QWidget* parent) : QWidget(parent) {}
@@ -13,7 +14,22 @@ void TPicture::SetPicture(const QPixmap& Value) {
     // Equal cache keys mean the same pixels: any change detaches the copy.
     if (Value.cacheKey() == picture_.cacheKey()) return;
     picture_ = Value;
+    UpdateOpacity();
     update();
+}
+
+void TPicture::UpdateOpacity() {
+    // A picture without transparency that covers the whole control hides
+    // what lies under it: Qt then leaves that unpainted, so swapping a
+    // picture repaints the picture alone (a meter face, a lamp).
+    const QSizeF shown = picture_.deviceIndependentSize();
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture_.isNull() && !picture_.hasAlphaChannel() &&
+                                              shown.width() >= width() && shown.height() >= height());
+}
+
+void TPicture::resizeEvent(QResizeEvent* event) {
+    UpdateOpacity();
+    QWidget::resizeEvent(event);
 }
 
 void TPicture::paintEvent(QPaintEvent*) {

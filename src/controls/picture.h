@@ -36,9 +36,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void UpdateOpacity();
     void RaiseMove(const QMouseEvent& event, QPoint local);
     void RaiseUp(const QMouseEvent& event, QPoint local);
     void EndCapture();

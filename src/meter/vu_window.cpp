@@ -1,5 +1,6 @@
 #include "meter/vu_window.h"
 
+#include "controls/cached_label.h"
 #include "controls/panel.h"
 #include "controls/picture.h"
 #include "controls/smooth_show.h"
@@ -41,9 +42,9 @@ QFont arial(const QWidget* w, int pixels) {
     return f;
 }
 
-QLabel* label(QWidget* parent, const char* name, QRect geometry, const QString& text, int pixels,
-              const QColor& colour) {
-    auto* l = make<QLabel>(parent, QString::fromLatin1(name), geometry);
+template <class L = QLabel>
+L* label(QWidget* parent, const char* name, QRect geometry, const QString& text, int pixels, const QColor& colour) {
+    auto* l = make<L>(parent, QString::fromLatin1(name), geometry);
     l->setText(text);
     l->setFont(arial(l, pixels));
     QPalette p = l->palette();
@@ -94,7 +95,9 @@ TForm2::TForm2(SharedState& state)
         corners[i] = p;
     }
 
-    // Meter panel: faces, over-peak icons, messages and numerals.
+    // Meter panel: faces, over-peak icons, messages and numerals. The
+    // numerals lie on the faces and repaint with them: their texts are laid
+    // out once.
     Panel120 = groundPanel(this, "Panel120", QRect(43, 25, 362, 100), vu::kPanelColour, TPanel::BevelKind::None);
     for (int k = 0; k < vu::kFaceCount; ++k) {
         vuf[k] = make<TPicture>(this, QStringLiteral("vuf%1").arg(k), QRect(0, 0, vu::kFaceWidth, vu::kFaceHeight));
@@ -112,14 +115,15 @@ TForm2::TForm2(SharedState& state)
         p->SetPicture(icon);
         p->hide();
     }
-    Label1 = label(Panel120, "Label1", QRect(0, 12, 362, 42), QStringLiteral("No peak detected..."), 35, Qt::red);
-    Label2 = label(Panel120, "Label2", QRect(0, 56, 362, 24), QStringLiteral("Use the SOLO mode for that chanel"), 19,
-                   Qt::black);
+    Label1 = label<TCachedLabel>(Panel120, "Label1", QRect(0, 12, 362, 42), QStringLiteral("No peak detected..."), 35,
+                                 Qt::red);
+    Label2 = label<TCachedLabel>(Panel120, "Label2", QRect(0, 56, 362, 24),
+                                 QStringLiteral("Use the SOLO mode for that chanel"), 19, Qt::black);
     for (QLabel* l : {Label1, Label2}) l->setAlignment(Qt::AlignCenter);
-    label(Panel120, "Label6", QRect(6, 80, 34, 14), QStringLiteral("LEFT"), 11, Qt::black);
-    Label11 = label(Panel120, "Label11", QRect(42, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
-    label(Panel120, "Label19", QRect(194, 80, 40, 14), QStringLiteral("RIGHT"), 11, Qt::black);
-    Label15 = label(Panel120, "Label15", QRect(236, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
+    label<TCachedLabel>(Panel120, "Label6", QRect(6, 80, 34, 14), QStringLiteral("LEFT"), 11, Qt::black);
+    Label11 = label<TCachedLabel>(Panel120, "Label11", QRect(42, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
+    label<TCachedLabel>(Panel120, "Label19", QRect(194, 80, 40, 14), QStringLiteral("RIGHT"), 11, Qt::black);
+    Label15 = label<TCachedLabel>(Panel120, "Label15", QRect(236, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
 
     // Lamp columns.
     const QPixmap column = vu::lampColumn();

@@ -45,12 +45,17 @@ void TAudioMixer::devicesChanged() {
 void TAudioMixer::SetMixerId(int Value) {
     if (mixerCount_ == 0) return;
     if (Value >= mixerCount_) Value = mixerCount_ - 1;
+    // Reopening the card already open, whose tree has not changed since it
+    // was read, would read the same tree again: the meter poll does it 100
+    // times a second.
+    if (Value == mixerId_ && destinations_ && openedTree_ == service_.treeVersion()) return;
     CloseMixer();
     if (Value < 0) return;
     HMIXER handle = 0;
     if (service_.mixerOpen(&handle, static_cast<UINT>(Value), this, 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) return;
     mixerHandle_ = handle;
     mixerId_ = Value;
+    openedTree_ = service_.treeVersion();
     service_.mixerGetDevCapsA(static_cast<UINT>(Value), &mixerCaps_, sizeof(MIXERCAPS));
     manufacturer_ = mixerCaps_.wMid == 1 ? QStringLiteral("Microsoft")
                                          : QString::number(mixerCaps_.wMid) + QStringLiteral(" = Unknown");

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -95,6 +96,7 @@ private:
     HMIXER mixerHandle_ = 0;
     bool ignoreEchoes_ = false;
     bool deviceGone_ = false;
+    std::uint64_t openedTree_ = 0;  // the service's tree version when opened
     MIXERCAPS mixerCaps_{};
     std::unique_ptr<TMixerDestinations> destinations_;
     qint32 driverVersion_ = 0;

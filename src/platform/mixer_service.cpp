@@ -21,6 +21,7 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
     // A driver reports device changes as they happen, possibly in the middle
     // of a write (a card failing): the listeners hear of them afterwards.
     connect(driver_.get(), &MixerDriver::devicesChanged, this, [this] {
+        ++treeVersion_;
         if (std::exchange(devicesChangePending_, true)) return;
         QMetaObject::invokeMethod(
             this,

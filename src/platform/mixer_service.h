@@ -59,6 +59,10 @@ public:
     MixerDriver& driver() { return *driver_; }
     // Number of handles currently open (for tests and leak checks).
     int openHandleCount() const;
+    // Goes up whenever the driver reports devices or trees changing, at the
+    // moment it does: a caller holding what it read of a tree knows it is
+    // still current while this stays the same.
+    std::uint64_t treeVersion() const { return treeVersion_; }
 
 signals:
     // Devices came or went (or a device's tree was rebuilt): from now on
@@ -83,4 +87,5 @@ private:
     std::unique_ptr<MixerDriver> driver_;
     std::vector<Handle> handles_;  // slot i holds handle i+1; closed slots are reused
     bool devicesChangePending_ = false;
+    std::uint64_t treeVersion_ = 0;
 };
