@@ -146,6 +146,12 @@ private slots:
         int left = -2, right = -2, mute = -2;
         bool stereo = false, volDisabled = false, muteDisabled = false;
         QVERIFY(m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+
+        // Reopening index 0 right after a card took that place, before the
+        // event loop told of it, opens the new card, not the tree it held.
+        f.driver->addDevice(extra("Newest"), 0);
+        m.SetMixerId(0);
+        QCOMPARE(m.ProductName(), QStringLiteral("Newest"));
     }
 
     // The open card is removed: the object says so, keeps its tree for the
