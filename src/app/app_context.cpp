@@ -26,8 +26,9 @@ AppContext::~AppContext() {
     form3_.reset();
 }
 
-void AppContext::createWindows() {
+void AppContext::createWindows(const std::function<void(QWidget&)>& splashMade) {
     form3_ = std::make_unique<TForm3>(state_);
+    if (splashMade) splashMade(*form3_);
     form1_ = std::make_unique<TForm1>(state_, *service_);
     rec_ = std::make_unique<Trec>(state_, *service_);
     form2_ = std::make_unique<TForm2>(state_);

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class MixerController;
@@ -35,7 +36,9 @@ public:
     // Creates Form3, Form1, rec, Form2 and Form4 in that order, each with
     // its creation handler, then the controller, which runs the first full
     // initialisation as the dialog's creation handler did.
-    void createWindows();
+    // splashMade, when given, runs as soon as the splash exists, before the
+    // other windows are built (the program shows it there).
+    void createWindows(const std::function<void(QWidget&)>& splashMade = {});
 
     // For the program's start and for tests; the windows never see these.
     TForm3* Form3() const { return form3_.get(); }

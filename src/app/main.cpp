@@ -77,9 +77,13 @@ int main(int argc, char* argv[]) {
 
     AppContext context(std::move(driver));
     context.state().StartingUp = true;
-    context.createWindows();
+    // The splash shows while the other windows are built: it is on the
+    // screen the moment the program starts.
+    context.createWindows([](QWidget& splash) {
+        splash.show();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     InstanceBell bell(QStringLiteral("Tavlo"));
     QObject::connect(&bell, &InstanceBell::rung, context.controller(), &MixerController::showMixers);
-    context.Form3()->show();
     return QApplication::exec();
 }

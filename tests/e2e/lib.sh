@@ -30,5 +30,17 @@ fail() { echo "FAIL: $*"; exit 1; }
 # wait_for CMD...: retry a command for up to 15 s.
 wait_for() { for _ in $(seq 150); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 window_named() { xdotool search --name "$1"; }
+# visible_window NAME: the id of a shown window so named. xdotool gives up
+# when a window goes away while it searches (a roll animation's frame), so
+# ask again.
+visible_window() {
+  local id
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 # gone PID: the process has ended (a zombie not yet reaped counts as ended).
 gone() { ! ps -o stat= -p "$1" 2>/dev/null | grep -qv '^Z'; }

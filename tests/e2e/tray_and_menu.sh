@@ -32,8 +32,8 @@ wait_for shown '^Tavlo by Varnel$' || fail "a click on the tray icon showed no p
 wait_for shown '^Rekado by Varnel$' || fail "a click on the tray icon showed no recording window"
 
 # Drag the playback window by its title: the recording window follows.
-PLAY=$(xdotool search --onlyvisible --name '^Tavlo by Varnel$' | head -n1)
-REC=$(xdotool search --onlyvisible --name '^Rekado by Varnel$' | head -n1)
+PLAY=$(visible_window '^Tavlo by Varnel$') || fail "the playback window went"
+REC=$(visible_window '^Rekado by Varnel$') || fail "the recording window went"
 eval "$(xdotool getwindowgeometry --shell "$PLAY")"
 xdotool mousemove $((X + 140)) $((Y + 8)) mousedown 1 mousemove $((X + 150)) $((Y + 18)) sleep 0.2 \
   mousemove $((X + 60)) $((Y - 60)) sleep 0.2 mouseup 1
