@@ -17,7 +17,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QScopeGuard>
+
+#include <vector>
 
 namespace {
 
@@ -171,10 +176,22 @@ void MixerController::Button5Click() {
     TForm1& play = w_.play;
     const ChangeGuard::Hold writing = s.ChangeGuard.hold();
     ++refreshes_;
-    qCDebug(lcRefresh) << "refresh" << refreshes_ << "of the strips from card" << s.MixerIndex;
+    QElapsedTimer took;
+    took.start();
+    const auto logged = qScopeGuard([&] {
+        qCDebug(lcRefresh).nospace() << "refresh " << refreshes_ << " of the strips from card " << s.MixerIndex
+                                     << " in " << took.nsecsElapsed() / 1000 << " us";
+    });
     play.Mixer->SetMixerId(s.MixerIndex);
     play.treble->refresh();
     play.bass->refresh();
+    // Each strip's write-back may wait on a sound server: the windows show
+    // what was read first, then the strips write it back.
+    std::vector<ChannelStrip*> bound;
+    for (const auto* strips : {&play.strips(), &w_.rec.strips()})
+        for (ChannelStrip* strip : *strips)
+            if (strip->Bound()) bound.push_back(strip);
+    for (ChannelStrip* strip : bound) strip->DeferWrites();
     trace(QStringLiteral("button5 debut getc1"));
     for (std::size_t k = 0; k < play.strips().size(); ++k) {
         // The design has trace points getc2 ... getc11, none before the last strip.
@@ -186,4 +203,7 @@ void MixerController::Button5Click() {
     rememberMuteStates(play.strips());
     for (ChannelStrip* strip : w_.rec.strips())
         if (strip->Bound()) strip->Read();
+    for (QWidget* window : {static_cast<QWidget*>(&play), static_cast<QWidget*>(&w_.rec)})
+        if (window->isVisible()) QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
+    for (ChannelStrip* strip : bound) strip->FlushWrites();
 }

@@ -50,6 +50,12 @@ public:
     void WriteLeft();
     // Right write routine: both levels and mute.
     void WriteRight();
+    // Between these two, reads write nothing back; FlushWrites then runs
+    // the write routines those reads would have run, in the same order and
+    // with the same values. A refresh shows what it read before writing it
+    // back, as each write may wait on a sound server.
+    void DeferWrites();
+    void FlushWrites();
 
     // --- binding -----------------------------------------------------------
     // Start of a binding: not bound, no mute or switch control, buttons
@@ -180,4 +186,7 @@ private:
     ChangeGuard::Hold dragHold_;
     bool dropSelection_ = false;
     bool rereading_ = false;
+    bool deferring_ = false;
+    bool writeDeferred_ = false;
+    QString textsBefore_[2];  // the read-outs when writes began to wait
 };

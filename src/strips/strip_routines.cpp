@@ -13,8 +13,10 @@
 #include "strips/strip_pictures.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -72,7 +74,31 @@ int ChannelStrip::SwitchValue() const {
     return on ? 1 : 0;
 }
 
+void ChannelStrip::DeferWrites() {
+    deferring_ = true;
+    writeDeferred_ = false;
+    textsBefore_[0] = left_.readout->text();
+    textsBefore_[1] = right_.readout->text();
+}
+
+void ChannelStrip::FlushWrites() {
+    deferring_ = false;
+    if (!std::exchange(writeDeferred_, false)) return;
+    // The read-outs go back to what they showed, unseen, and the line is
+    // read again: its write routines run as a direct read runs them.
+    {
+        const QSignalBlocker left(left_.readout), right(right_.readout);
+        left_.readout->setText(textsBefore_[0]);
+        right_.readout->setText(textsBefore_[1]);
+    }
+    Read();
+}
+
 void ChannelStrip::WriteLeft() {
+    if (deferring_) {
+        writeDeferred_ = true;
+        return;
+    }
     const SharedState& s = state_;
     const int muteValue = SwitchValue();
     const int l = ownLevel(left_.readout);
@@ -93,6 +119,10 @@ void ChannelStrip::WriteLeft() {
 }
 
 void ChannelStrip::WriteRight() {
+    if (deferring_) {
+        writeDeferred_ = true;
+        return;
+    }
     const SharedState& s = state_;
     const int muteValue = SwitchValue();
     const int r = ownLevel(right_.readout);

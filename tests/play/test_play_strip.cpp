@@ -59,6 +59,18 @@ void wheel(QWidget* over, int delta) {
     QCoreApplication::sendEvent(top->windowHandle(), &event);
 }
 
+// Records what a widget shows each time it paints.
+struct PaintWatch : QObject {
+    using Snapshot = std::pair<QString, int>;
+    std::function<Snapshot()> take;
+    QList<Snapshot> seen;
+    PaintWatch(QWidget* widget, std::function<Snapshot()> f) : take(std::move(f)) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) seen << take();
+        return false;
+    }
+};
+
 }  // namespace
 
 class TestPlayStrip : public QObject {
@@ -357,9 +369,17 @@ private slots:
 
     void outsideChangesRefreshBothWindows() {
         MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        // The new level is on the screen before the write-back goes out.
+        auto* readout = w.play<TTwoDigitEdit>("MaskEdit36");
+        PaintWatch watch(readout, [&] { return std::pair(readout->text(), w.driver->writeCount(0)); });
+        const int writes = w.driver->writeCount(0);
         QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), {13100, 13100}));
         QVERIFY(w.driver->changeExternally(0, w.controlId(1, 1, 0), {6550, 6550}));
         MixerWindows::settle();
+        QVERIFY(w.driver->writeCount(0) > writes);
+        QVERIFY(watch.seen.contains(std::pair(QStringLiteral("20"), writes)));
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("20"));
         QCOMPARE(w.play("curs113")->y(), 40);
         QCOMPARE(w.inRec<TTwoDigitEdit>("MaskEdit36")->text(), QStringLiteral("10"));
