@@ -4,6 +4,7 @@
 #include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
+#include "controls/app_icon.h"
 #include "controls/balloon.h"
 #include "platform/driver_factory.h"
 #include "platform/single_instance.h"
@@ -53,6 +54,10 @@ int main(int argc, char* argv[]) {
     // No display name: Qt would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Task lists and window switchers show the program's icon; on Wayland
+    // the desktop entry's name ties the windows to it.
+    QApplication::setDesktopFileName(QStringLiteral(TAVLO_APP_ID));
+    QApplication::setWindowIcon(AppIcon());
 
     SingleInstanceGuard guard(QStringLiteral("Tavlo"));
     if (guard.alreadyRunning()) {

@@ -8,6 +8,10 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QColor;
+class QPainter;
+class QRectF;
+
 // Named as the windows name their pictures.
 enum class TrayPicture {
     soundyesi,   // master sounding, playback window hidden
@@ -28,3 +32,10 @@ QPixmap DrawTrayPicture(TrayPicture Picture, int Size = 16);
 // once and keep it: a tray icon sends a picture only when it is another
 // object than the one it shows.
 QIcon TrayPictureIcon(TrayPicture Picture);
+
+// The glyphs the pictures are made of, for the program's other pictures
+// (its application icon). Drawn on a 16-unit grid fitted, centred, into
+// `area`; `ink` colours the outlines and dark parts (the tray uses a dark
+// grey, a dark ground wants a light one).
+enum class TrayGlyph { SpeakerSounding, SpeakerMuted, Faders, RecordDot, Meter };
+void DrawTrayGlyph(QPainter& p, TrayGlyph glyph, const QRectF& area, const QColor& ink);
