@@ -84,11 +84,28 @@ const std::map<QString, ControlKind>& controlTypes() {
     return m;
 }
 
+// Text from the description quoted in a message: control characters are
+// written as JSON escapes, so the message stays one line.
+QString quoted(const QString& text) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Separator_Line ||
+                             c.category() == QChar::Separator_Paragraph;
+        if (control) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            if (c == u'"' || c == u'\\') out += u'\\';
+            out += c;
+        }
+    }
+    return out + u'"';
+}
+
 void onlyKeys(const QJsonObject& o, const QString& where, std::initializer_list<const char*> keys) {
     QSet<QString> allowed;
     for (const char* k : keys) allowed.insert(QString::fromLatin1(k));
     for (auto it = o.begin(); it != o.end(); ++it)
-        if (!allowed.contains(it.key())) fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
+        if (!allowed.contains(it.key())) fail(where, QStringLiteral("unknown key %1").arg(quoted(it.key())));
 }
 
 QJsonObject object(const QJsonValue& v, const QString& where) {
@@ -126,7 +143,7 @@ QString text(const QJsonObject& o, const char* key, const QString& where, int ma
     if (!v.isString()) fail(where + "." + key, QStringLiteral("expected a string"));
     const QString s = v.toString();
     if (s.toLocal8Bit().size() > maxChars)
-        fail(where + "." + key, QStringLiteral("\"%1\" is longer than %2 characters").arg(s).arg(maxChars));
+        fail(where + "." + key, QStringLiteral("%1 is longer than %2 characters").arg(quoted(s)).arg(maxChars));
     return s;
 }
 
@@ -134,7 +151,7 @@ DWORD typeByName(const QJsonValue& v, const std::map<QString, DWORD>& names, con
     if (v.isDouble()) return DWORD(integer(v, where, 0, 0xFFFFFFFFLL));
     if (!v.isString()) fail(where, QStringLiteral("expected a type name"));
     auto it = names.find(v.toString().toLower());
-    if (it == names.end()) fail(where, QStringLiteral("unknown type \"%1\"").arg(v.toString()));
+    if (it == names.end()) fail(where, QStringLiteral("unknown type %1").arg(quoted(v.toString())));
     return it->second;
 }
 
@@ -201,7 +218,7 @@ struct Builder {
         if (t.isString()) {
             auto it = controlTypes().find(t.toString().toLower());
             if (it == controlTypes().end())
-                fail(where + ".type", QStringLiteral("unknown type \"%1\"").arg(t.toString()));
+                fail(where + ".type", QStringLiteral("unknown type %1").arg(quoted(t.toString())));
             c.info.dwControlType = it->second.type;
             defaultName = QString::fromLatin1(it->second.name);
         } else if (t.isDouble()) {
