@@ -47,6 +47,13 @@ private slots:
         QTest::newRow("line break in a long name")
             << card("[{\"type\":\"speakers\",\"name\":\"S\",\"shortName\":\"sixteen\\nchars!!!\"}]")
             << QStringLiteral("shortName: \"sixteen\\u000achars!!!\" is longer than 15 characters");
+        // Each line id holds its indices in 16 bits: source 65536 of the first
+        // destination would take the id of the second one's first source.
+        QByteArray many = "[{\"type\":\"speakers\",\"name\":\"S\",\"sources\":[";
+        for (int i = 0; i <= 0x10000; ++i) many += R"({"type":1,"name":"L"},)";
+        many.chop(1);
+        QTest::newRow("65537 sources") << card((many + R"(]}, {"type":"wavein","name":"R"}])").constData())
+                                       << QStringLiteral("destinations[0].sources: more than 65536 sources");
     }
     void refusedDescriptionsSayWhereAndWhat() {
         QFETCH(QByteArray, json);

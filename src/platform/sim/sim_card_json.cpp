@@ -14,6 +14,9 @@
 
 namespace {
 
+constexpr qsizetype kMaxDestinations = 0xFFFF;
+constexpr qsizetype kMaxSources = 0x10000;
+
 struct ParseError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -325,6 +328,10 @@ struct Builder {
 
         const QJsonArray dests = array(o.value("destinations"), where + ".destinations");
         if (dests.isEmpty()) fail(where + ".destinations", QStringLiteral("a device needs at least one destination"));
+        // Line ids hold the destination and source index in 16 bits each,
+        // and 0xFFFF in the top half marks a destination: more would collide.
+        if (dests.size() > kMaxDestinations)
+            fail(where + ".destinations", QStringLiteral("more than %1 destinations").arg(kMaxDestinations));
         for (int d = 0; d < dests.size(); ++d) {
             const QString dw = QStringLiteral("%1.destinations[%2]").arg(where).arg(d);
             const QJsonObject dobj = object(dests[d], dw);
@@ -335,6 +342,8 @@ struct Builder {
             dest.line = line(dobj, dw, true, 0xFFFF0000u | DWORD(d));
             if (dobj.contains("sources")) {
                 const QJsonArray srcs = array(dobj.value("sources"), dw + ".sources");
+                if (srcs.size() > kMaxSources)
+                    fail(dw + ".sources", QStringLiteral("more than %1 sources").arg(kMaxSources));
                 for (int s = 0; s < srcs.size(); ++s) {
                     const QString sw = QStringLiteral("%1.sources[%2]").arg(dw).arg(s);
                     const QJsonObject sobj = object(srcs[s], sw);
