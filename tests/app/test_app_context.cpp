@@ -25,20 +25,23 @@
 #include <QTest>
 #include <QWindow>
 
-#include <cerrno>
 #include <map>
 
 namespace {
 
+// A test card's state file, kept open so that it can still be read once
+// the card is pulled out (the file unlinked).
+testcard::StateFile stateOf(const testcard::TestCards& cards, const char* profile) {
+    testcard::StateFile file;
+    file.open(QFile::encodeName(cards.statePath(profile)).toStdString(), *testcard::findProfile(profile), false);
+    return file;
+}
+
 // Every element of a test card as its hardware holds it: presence, use and
 // values, one line each.
-QByteArray cardValues(const testcard::TestCards& cards, const char* profile) {
-    testcard::StateFile file;
+QByteArray cardValues(const testcard::StateFile& file) {
     testcard::Snapshot now;
-    if (file.open(QFile::encodeName(cards.statePath(profile)).toStdString(), *testcard::findProfile(profile), false) !=
-            0 ||
-        file.read(now) != 0)
-        return {};
+    if (file.read(now) != 0) return {};
     QByteArray out;
     for (const testcard::ElemRecord& e : now.elems)
         out += QByteArray::number(e.present) + ' ' + QByteArray::number(e.inactive) + ' ' +
@@ -216,11 +219,16 @@ private slots:
         QTest::qWait(20);
         QVERIFY(log.warnings.isEmpty());
         testcard::CardState ac97(cards.statePath("ac97"), "ac97");
-        const QByteArray ac97Before = cardValues(cards, "ac97");
-        const QByteArray hdaBefore = cardValues(cards, "hda");
+        const testcard::StateFile ac97File = stateOf(cards, "ac97");
+        const testcard::StateFile hdaFile = stateOf(cards, "hda");
+        const QByteArray ac97Before = cardValues(ac97File);
+        const QByteArray hdaBefore = cardValues(hdaFile);
         QVERIFY(!ac97Before.isEmpty() && !hdaBefore.isEmpty());
-        // Pulled: its controls fail as a removed card's do, its entry goes.
-        auto pull = [&] { return ac97.setFaults(ENODEV, ENODEV) && QFile::remove(folder + "/controlC0"); };
+        // Pulled: the card is gone (its values can be neither read nor written)
+        // and so is its entry.
+        auto pull = [&] {
+            return QFile::remove(cards.statePath("ac97")) && QFile::remove(folder + QStringLiteral("/controlC0"));
+        };
 
         QByteArray ac97AtPull;
         if (midDrag) {
@@ -228,7 +236,7 @@ private slots:
             const QPoint start = f1->findChild<TPicture*>("curs11")->mapTo(f1, QPoint(5, 5));
             QTest::mousePress(window, Qt::LeftButton, {}, start);
             QTest::mouseMove(window, start + QPoint(0, 10));
-            ac97AtPull = cardValues(cards, "ac97");
+            ac97AtPull = cardValues(ac97File);
             QVERIFY(ac97AtPull != ac97Before);  // the drag reaches the card
             QVERIFY(pull());
             // Before the program can have noticed, and after.
@@ -240,7 +248,7 @@ private slots:
             // Another program's change asks for a refresh, which then runs on
             // a card already gone.
             QVERIFY(ac97.set("Master Playback Volume", {5, 5}));
-            ac97AtPull = cardValues(cards, "ac97");
+            ac97AtPull = cardValues(ac97File);
             QVERIFY(pull());
             ctx.controller()->Button5Click();
             QTRY_COMPARE(log.warnings.size(), 1);
@@ -250,8 +258,8 @@ private slots:
         QVERIFY(log.warnings.front().startsWith(QStringLiteral("Your System Sound-Cards has changed outside Tavlo.")));
         QCOMPARE(int(ctx.state().ChangeGuard.level()), 0);
         for (ChannelStrip* strip : f1->strips()) QVERIFY(!strip->Bound());
-        QCOMPARE(cardValues(cards, "ac97"), ac97AtPull);
-        QCOMPARE(cardValues(cards, "hda"), hdaBefore);
+        QCOMPARE(cardValues(ac97File), ac97AtPull);
+        QCOMPARE(cardValues(hdaFile), hdaBefore);
     }
 
     void productChangeWarnsOnce() {
