@@ -5,19 +5,51 @@
 #include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "config/channel_dialog.h"
+#include "controls/picture.h"
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
+#include "platform/alsa/alsa_driver.h"
 #include "platform/mixer_service.h"
 #include "platform/sim/sim_driver.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
 #include "strips/channel_strip.h"
 #include "support/recorded_messages.h"
+#include "test_cards.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
+
+#include <map>
+
+namespace {
+
+// A test card's state file, kept open so that it can still be read once
+// the card is pulled out (the file unlinked).
+testcard::StateFile stateOf(const testcard::TestCards& cards, const char* profile) {
+    testcard::StateFile file;
+    file.open(QFile::encodeName(cards.statePath(profile)).toStdString(), *testcard::findProfile(profile), false);
+    return file;
+}
+
+// Every element of a test card as its hardware holds it: presence, use and
+// values, one line each.
+QByteArray cardValues(const testcard::StateFile& file) {
+    testcard::Snapshot now;
+    if (file.read(now) != 0) return {};
+    QByteArray out;
+    for (const testcard::ElemRecord& e : now.elems)
+        out += QByteArray::number(e.present) + ' ' + QByteArray::number(e.inactive) + ' ' +
+               QByteArray::number(e.value[0]) + ' ' + QByteArray::number(e.value[1]) + '\n';
+    return out;
+}
+
+}  // namespace
 
 class TestAppContext : public QObject {
     Q_OBJECT
@@ -147,6 +179,87 @@ private slots:
         driver->changeExternally(0, 1, {0});
         QTest::qWait(20);
         QCOMPARE(log.warnings.size(), 1);
+    }
+
+    // The ALSA card in use is pulled out in the middle of a fader drag, or
+    // while a refresh reads it. Nothing crashes, the user is told once, and
+    // no card value changes from then on: not the pulled card's (the fader
+    // still moving has nowhere to write) and not those of the other card,
+    // which moves up to the pulled card's place in the list.
+    void alsaCardPulled_data() {
+        QTest::addColumn<bool>("midDrag");
+        QTest::newRow("mid-drag") << true;
+        QTest::newRow("mid-refresh") << false;
+    }
+    void alsaCardPulled() {
+        QFETCH(bool, midDrag);
+        const testcard::TestCards cards;
+        QTemporaryDir root;
+        QVERIFY(cards.isValid() && root.isValid());
+        // A folder plays /dev/snd, its entries the two cards.
+        const QString folder = root.filePath(QStringLiteral("snd"));
+        const std::map<QString, QString> devices{{"controlC0", testcard::deviceName("ac97")},
+                                                 {"controlC1", testcard::deviceName("hda")}};
+        QVERIFY(QDir().mkpath(folder));
+        for (const auto& [entry, device] : devices) QVERIFY(QFile(folder + '/' + entry).open(QIODevice::WriteOnly));
+        AlsaCardLister lister = [folder, devices] {
+            std::vector<AlsaCard> listed;
+            for (const QString& entry : QDir(folder).entryList(QDir::Files, QDir::Name))
+                listed.push_back({entry, devices.at(entry)});
+            return listed;
+        };
+        RecordedMessages::Log log;
+        AppContext ctx(makeFollowingAlsaDriver(folder, lister), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        TForm1* f1 = ctx.Form1();
+        QCOMPARE(f1->Mixer->MixerCount(), 2);
+        QCOMPARE(f1->Mixer->ProductName(), QStringLiteral("Tavlo Test AC97"));
+        f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f1));
+        QTest::qWait(20);
+        QVERIFY(log.warnings.isEmpty());
+        testcard::CardState ac97(cards.statePath("ac97"), "ac97");
+        const testcard::StateFile ac97File = stateOf(cards, "ac97");
+        const testcard::StateFile hdaFile = stateOf(cards, "hda");
+        const QByteArray ac97Before = cardValues(ac97File);
+        const QByteArray hdaBefore = cardValues(hdaFile);
+        QVERIFY(!ac97Before.isEmpty() && !hdaBefore.isEmpty());
+        // Pulled: the card is gone (its values can be neither read nor written)
+        // and so is its entry.
+        auto pull = [&] {
+            return QFile::remove(cards.statePath("ac97")) && QFile::remove(folder + QStringLiteral("/controlC0"));
+        };
+
+        QByteArray ac97AtPull;
+        if (midDrag) {
+            QWindow* window = f1->windowHandle();
+            const QPoint start = f1->findChild<TPicture*>("curs11")->mapTo(f1, QPoint(5, 5));
+            QTest::mousePress(window, Qt::LeftButton, {}, start);
+            QTest::mouseMove(window, start + QPoint(0, 10));
+            ac97AtPull = cardValues(ac97File);
+            QVERIFY(ac97AtPull != ac97Before);  // the drag reaches the card
+            QVERIFY(pull());
+            // Before the program can have noticed, and after.
+            for (int dy : {20, -20, 30}) QTest::mouseMove(window, start + QPoint(0, dy));
+            QTRY_COMPARE(log.warnings.size(), 1);
+            for (int dy : {-40, 40}) QTest::mouseMove(window, start + QPoint(0, dy));
+            QTest::mouseRelease(window, Qt::LeftButton, {}, start + QPoint(0, 40));
+        } else {
+            // Another program's change asks for a refresh, which then runs on
+            // a card already gone.
+            QVERIFY(ac97.set("Master Playback Volume", {5, 5}));
+            ac97AtPull = cardValues(ac97File);
+            QVERIFY(pull());
+            ctx.controller()->Button5Click();
+            QTRY_COMPARE(log.warnings.size(), 1);
+        }
+        QTest::qWait(50);
+        QCOMPARE(log.warnings.size(), 1);
+        QVERIFY(log.warnings.front().startsWith(QStringLiteral("Your System Sound-Cards has changed outside Tavlo.")));
+        QCOMPARE(int(ctx.state().ChangeGuard.level()), 0);
+        for (ChannelStrip* strip : f1->strips()) QVERIFY(!strip->Bound());
+        QCOMPARE(cardValues(ac97File), ac97AtPull);
+        QCOMPARE(cardValues(hdaFile), hdaBefore);
     }
 
     void productChangeWarnsOnce() {

@@ -6,7 +6,7 @@
 #include "app/splash.h"
 #include "config/channel_dialog.h"
 #include "config/config_test_home.h"
-#include "config/file_size_limit.h"
+#include "config/write_faults.h"
 #include "controls/smooth_show.h"
 #include "controls/tray_icon.h"
 #include "platform/single_instance.h"

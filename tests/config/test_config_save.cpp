@@ -3,10 +3,14 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
-#include "file_size_limit.h"
+#include "write_faults.h"
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -50,6 +54,20 @@ class ConfigSaveTest : public QObject {
         QCOMPARE(home_.fileBytes(), old);
         QCOMPARE(QDir(home_.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("Tavlo.ini")});
+    }
+
+    static bool setMode(const QString& path, mode_t mode) {
+        return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+    }
+
+    // Different from the example in every line.
+    static ConfigValues changedValues() {
+        ConfigValues v = exampleValues();
+        v.firstLine = QStringLiteral("Tavlo 1.1");
+        v.channelBoxes = boxesFrom(QByteArray(kChannelBoxCount, '0'));
+        v.options = {true, false, false, false, false};
+        v.form1Left = v.form1Top = v.recLeft = v.recTop = 999;
+        return v;
     }
 
     void verifyError(const ConfigSaveResult& r) {
@@ -225,6 +243,51 @@ private slots:
         // Once the cause is gone the same save goes through.
         QVERIFY(saveConfigFile(changed).ok());
         QVERIFY(home_.fileBytes().startsWith(QByteArray(200, 'x') + "\r\n"));
+    }
+
+    // No write permission in the folder (as root: running as nobody), while
+    // the old file itself would take a write: the save never writes in place,
+    // so the old file is kept whole.
+    void folderWithoutWritePermission() {
+        QVERIFY(saveConfigFile(exampleValues()).ok());
+        const QByteArray old = home_.fileBytes();
+        // Nobody may reach the folder and write the file, but not add to the folder.
+        for (const QString& path : {QFileInfo(home_.home()).path(), home_.home()}) QVERIFY(setMode(path, 0755));
+        QVERIFY(setMode(home_.folder(), 0555));
+        QVERIFY(setMode(home_.file(), 0666));
+        ConfigSaveResult r;
+        {
+            Unprivileged nobody;
+            QVERIFY(nobody.ok());
+            r = saveConfigFile(changedValues());
+        }
+        QVERIFY(setMode(home_.folder(), 0755));
+        verifyError(r);
+        verifyOnlyOldFile(old);
+    }
+
+    // The disk fills up halfway through the save (a small file system of its
+    // own, one page left where the new file needs two): the old file is kept
+    // whole, and the same save goes through once there is room.
+    void diskFullKeepsTheOldFile() {
+        QVERIFY(QDir().mkpath(home_.home()));
+        TinyDisk disk(home_.home(), 64 * 1024);
+        if (!disk.ok()) QSKIP("mounting a file system of its own needs root");
+        QVERIFY(saveConfigFile(exampleValues()).ok());
+        const QByteArray old = home_.fileBytes();
+        const QString filler = home_.home() + QStringLiteral("/filler");
+        QVERIFY(disk.fill(filler, 4096));
+
+        ConfigValues changed = changedValues();
+        changed.firstLine = QString(6000, u'x');
+        const ConfigSaveResult r = saveConfigFile(changed);
+        verifyError(r);
+        QCOMPARE(r.error->reason, QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        verifyOnlyOldFile(old);
+
+        QVERIFY(QFile::remove(filler));
+        QVERIFY(saveConfigFile(changed).ok());
+        QVERIFY(home_.fileBytes().startsWith(QByteArray(6000, 'x') + "\r\n"));
     }
 
     // A folder in the file's place is not replaced.

@@ -5,10 +5,10 @@
 #include "config/config_file.h"
 #include "config_test_home.h"
 #include "controls/smooth_show.h"
-#include "file_size_limit.h"
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
 #include "strips/window_frame.h"
+#include "write_faults.h"
 
 #include <QAction>
 #include <QApplication>

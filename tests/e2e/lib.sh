@@ -11,10 +11,21 @@ mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 PIDS=()
+# A sanitizer report in any program's output kept in WORK fails the
+# test, even from a program that died after the test stopped looking at it.
 cleanup() {
+  local status=$?
   for p in "${PIDS[@]}"; do kill -9 "$p" 2>/dev/null; done
   wait 2>/dev/null
+  local pattern='ERROR: (Address|Leak)Sanitizer|runtime error:' files
+  files=$(find "$WORK" -maxdepth 1 -type f)
+  if [ -n "$files" ] && grep -lIsE "$pattern" $files; then
+    grep -hIsE -A20 "$pattern" $files | head -n 60
+    echo "FAIL: a sanitizer report (above)"
+    status=1
+  fi
   rm -rf "$WORK"
+  exit $status
 }
 trap cleanup EXIT
 start_x() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starting Tavlo for real: the splash, the refused second copy, a restart
-# after the first copy was killed, and the clean refusals.
+# after the first copy was killed, the clean refusals, and several copies
+# started at the same instant, of which exactly one runs.
 . "$(dirname "$0")/lib.sh"
 start_x
 export TAVLO_MIXER=demo
@@ -55,4 +56,49 @@ grep -q "bad.json: devices\[0\].destinations: expected an array" "$WORK/bad.err"
 # Without a display it says how to get one.
 env -u DISPLAY -u WAYLAND_DISPLAY "$BUILD/tavlo" 2>"$WORK/nodisplay.err" && fail "ran without a display"
 grep -q "xvfb-run" "$WORK/nodisplay.err" || fail "no hint without a display"
+
+# Several copies started at the same instant: each waits on a named pipe
+# that this script holds open for writing; closing it ends every wait at
+# once. Exactly one copy takes the guard and runs; every other one says so
+# and ends when its box is answered.
+COPIES=5
+mkfifo "$WORK/go"
+exec 6<>"$WORK/go"
+STARTED=()
+for i in $(seq $COPIES); do
+  bash -c 'read -r _; exec "$1"' _ "$BUILD/tavlo" <"$WORK/go" 2>"$WORK/copy$i.err" 6>&- &
+  STARTED+=($!); PIDS+=($!)
+done
+waiting() { local p; for p in "${STARTED[@]}"; do grep -q '^State:.*S' "/proc/$p/status" || return 1; [ "$(readlink "/proc/$p/fd/0")" = "$WORK/go" ] || return 1; done; }
+wait_for waiting || fail "the copies did not all wait"
+sleep 0.2
+exec 6>&-
+rm "$WORK/go"
+boxes() { xdotool search --onlyvisible --name '^Tavlo$' 2>/dev/null | wc -l; }
+wait_for bash -c "[ \$(xdotool search --onlyvisible --name '^Tavlo\$' 2>/dev/null | wc -l) -ge $((COPIES - 1)) ]" ||
+  fail "$((COPIES - 1)) copies should have been refused, $(boxes) said so"
+wait_for xdotool search --onlyvisible --name '^Tavlo by Varnel$' || fail "no copy showed its mixers"
+sleep 1
+[ "$(boxes)" -eq $((COPIES - 1)) ] || fail "$(boxes) refusals for $COPIES copies"
+[ "$(xdotool search --name '^Tavlo by Varnel$' | wc -l)" -eq 1 ] ||
+  fail "more than one playback window: $(xdotool search --name 'Tavlo by Varnel' | wc -l)"
+# Answer every refusal; those copies end, cleanly.
+for BOX in $(xdotool search --onlyvisible --name '^Tavlo$'); do
+  xdotool windowraise "$BOX"
+  eval "$(xdotool getwindowgeometry --shell "$BOX")"
+  xdotool mousemove $((X + WIDTH - 45)) $((Y + HEIGHT - 25)) click 1
+  wait_for bash -c "! xdotool search --onlyvisible --name '^Tavlo\$' | grep -qx $BOX" || fail "a refusal was not closed"
+done
+alive() { local p; for p in "${STARTED[@]}"; do gone "$p" || echo "$p"; done; }
+one_left() { [ "$(alive | wc -l)" -eq 1 ]; }
+wait_for one_left || fail "$(alive | wc -l) copies still run"
+sleep 1
+one_left || fail "$(alive | wc -l) copies run a second later"
+RUNNING=("$(alive)")
+for p in "${STARTED[@]}"; do
+  [ "$p" = "${RUNNING[0]}" ] && continue
+  wait "$p"; rc=$?
+  [ $rc -eq 0 ] || fail "a refused copy ended with $rc: $(cat "$WORK"/copy*.err | head -c 3000)"
+done
+xdotool search --pid "${RUNNING[0]}" --name '^Tavlo by Varnel$' >/dev/null || fail "the copy left running has no mixers"
 echo "PASS"

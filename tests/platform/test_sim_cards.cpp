@@ -37,6 +37,23 @@ private slots:
                                          << QStringLiteral("at least one destination");
         QTest::newRow("channels") << card(R"([{"type":"speakers","name":"S","channels":0}])")
                                   << QStringLiteral("channels: expected a whole number from 1 to 8");
+        // Found by fuzz_sim_cards: text quoted from the description kept its
+        // line breaks, so the message was more than one line.
+        QTest::newRow("line break in a key")
+            << QByteArray("{\"devices\":[],\"x\ny\":1}") << QStringLiteral("unknown key \"x\\u000ay\"");
+        QTest::newRow("escaped line breaks in a type")
+            << card("[{\"type\":\"speakers\",\"name\":\"S\",\"controls\":[{\"type\":\"vol\\r\\nume\\\"\"}]}]")
+            << QStringLiteral("controls[0].type: unknown type \"vol\\u000d\\u000aume\\\"\"");
+        QTest::newRow("line break in a long name")
+            << card("[{\"type\":\"speakers\",\"name\":\"S\",\"shortName\":\"sixteen\\nchars!!!\"}]")
+            << QStringLiteral("shortName: \"sixteen\\u000achars!!!\" is longer than 15 characters");
+        // Each line id holds its indices in 16 bits: source 65536 of the first
+        // destination would take the id of the second one's first source.
+        QByteArray many = "[{\"type\":\"speakers\",\"name\":\"S\",\"sources\":[";
+        for (int i = 0; i <= 0x10000; ++i) many += R"({"type":1,"name":"L"},)";
+        many.chop(1);
+        QTest::newRow("65537 sources") << card((many + R"(]}, {"type":"wavein","name":"R"}])").constData())
+                                       << QStringLiteral("destinations[0].sources: more than 65536 sources");
     }
     void refusedDescriptionsSayWhereAndWhat() {
         QFETCH(QByteArray, json);

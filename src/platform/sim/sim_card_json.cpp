@@ -14,6 +14,9 @@
 
 namespace {
 
+constexpr qsizetype kMaxDestinations = 0xFFFF;
+constexpr qsizetype kMaxSources = 0x10000;
+
 struct ParseError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -84,11 +87,28 @@ const std::map<QString, ControlKind>& controlTypes() {
     return m;
 }
 
+// Text from the description quoted in a message: control characters are
+// written as JSON escapes, so the message stays one line.
+QString quoted(const QString& text) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Separator_Line ||
+                             c.category() == QChar::Separator_Paragraph;
+        if (control) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            if (c == u'"' || c == u'\\') out += u'\\';
+            out += c;
+        }
+    }
+    return out + u'"';
+}
+
 void onlyKeys(const QJsonObject& o, const QString& where, std::initializer_list<const char*> keys) {
     QSet<QString> allowed;
     for (const char* k : keys) allowed.insert(QString::fromLatin1(k));
     for (auto it = o.begin(); it != o.end(); ++it)
-        if (!allowed.contains(it.key())) fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
+        if (!allowed.contains(it.key())) fail(where, QStringLiteral("unknown key %1").arg(quoted(it.key())));
 }
 
 QJsonObject object(const QJsonValue& v, const QString& where) {
@@ -126,7 +146,7 @@ QString text(const QJsonObject& o, const char* key, const QString& where, int ma
     if (!v.isString()) fail(where + "." + key, QStringLiteral("expected a string"));
     const QString s = v.toString();
     if (s.toLocal8Bit().size() > maxChars)
-        fail(where + "." + key, QStringLiteral("\"%1\" is longer than %2 characters").arg(s).arg(maxChars));
+        fail(where + "." + key, QStringLiteral("%1 is longer than %2 characters").arg(quoted(s)).arg(maxChars));
     return s;
 }
 
@@ -134,7 +154,7 @@ DWORD typeByName(const QJsonValue& v, const std::map<QString, DWORD>& names, con
     if (v.isDouble()) return DWORD(integer(v, where, 0, 0xFFFFFFFFLL));
     if (!v.isString()) fail(where, QStringLiteral("expected a type name"));
     auto it = names.find(v.toString().toLower());
-    if (it == names.end()) fail(where, QStringLiteral("unknown type \"%1\"").arg(v.toString()));
+    if (it == names.end()) fail(where, QStringLiteral("unknown type %1").arg(quoted(v.toString())));
     return it->second;
 }
 
@@ -201,7 +221,7 @@ struct Builder {
         if (t.isString()) {
             auto it = controlTypes().find(t.toString().toLower());
             if (it == controlTypes().end())
-                fail(where + ".type", QStringLiteral("unknown type \"%1\"").arg(t.toString()));
+                fail(where + ".type", QStringLiteral("unknown type %1").arg(quoted(t.toString())));
             c.info.dwControlType = it->second.type;
             defaultName = QString::fromLatin1(it->second.name);
         } else if (t.isDouble()) {
@@ -308,6 +328,10 @@ struct Builder {
 
         const QJsonArray dests = array(o.value("destinations"), where + ".destinations");
         if (dests.isEmpty()) fail(where + ".destinations", QStringLiteral("a device needs at least one destination"));
+        // Line ids hold the destination and source index in 16 bits each,
+        // and 0xFFFF in the top half marks a destination: more would collide.
+        if (dests.size() > kMaxDestinations)
+            fail(where + ".destinations", QStringLiteral("more than %1 destinations").arg(kMaxDestinations));
         for (int d = 0; d < dests.size(); ++d) {
             const QString dw = QStringLiteral("%1.destinations[%2]").arg(where).arg(d);
             const QJsonObject dobj = object(dests[d], dw);
@@ -318,6 +342,8 @@ struct Builder {
             dest.line = line(dobj, dw, true, 0xFFFF0000u | DWORD(d));
             if (dobj.contains("sources")) {
                 const QJsonArray srcs = array(dobj.value("sources"), dw + ".sources");
+                if (srcs.size() > kMaxSources)
+                    fail(dw + ".sources", QStringLiteral("more than %1 sources").arg(kMaxSources));
                 for (int s = 0; s < srcs.size(); ++s) {
                     const QString sw = QStringLiteral("%1.sources[%2]").arg(dw).arg(s);
                     const QJsonObject sobj = object(srcs[s], sw);
