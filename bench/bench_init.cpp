@@ -7,8 +7,11 @@
 #include "app/app_context.h"
 #include "app/mixer_controller.h"
 #include "app/user_messages.h"
+#include "mixer/audio_mixer.h"
 #include "platform/driver_factory.h"
+#include "platform/mixer_service.h"
 #include "platform/sim/sim_driver.h"
+#include "play/form1.h"
 
 #include <QApplication>
 
@@ -86,6 +89,28 @@ void Refresh(benchmark::State& st) {
     }
     st.SetLabel(st.range(0) ? "TAVLO_MIXER card" : "12 sources");
 }
+
+// An outside change of the master level on the 12-source card, and all
+// that follows until the event loop is idle again: the notification, the
+// refresh it asks for (every strip read and written back), the echoes.
+void OutsideChange(benchmark::State& st) {
+    AppContext ctx(driverFor(false), std::make_unique<NoMessages>());
+    ctx.createWindows();
+    drain();
+    auto& driver = static_cast<SimDriver&>(ctx.service().driver());
+    const DWORD master = ctx.Form1()->Mixer->Destinations()->Items(0)->Controls.Items(0).dwControlID;
+    const int before = ctx.controller()->refreshCount();
+    DWORD level = 20000;
+    for (auto _ : st) {
+        level = level == 20000 ? 50000 : 20000;
+        driver.changeExternally(0, master, {level, level});
+        drain();
+    }
+    if (ctx.controller()->refreshCount() - before < static_cast<int>(st.iterations()))
+        st.SkipWithError("a change ran no refresh");
+    st.SetLabel("12 sources");
+}
+BENCHMARK(OutsideChange)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -21,7 +21,8 @@
 # and prints Markdown tables with the targets as ratios of this run.
 # Tavlo runs on TAVLO_MIXER=$TAVLO_MIXER_BENCH (default alsa:pulse).
 # Every program gets its own HOME, XDG folders and runtime folder.
-# Usage: bench/peers.sh [BUILD_DIR]   (default build; QUICK=1 for a short run)
+# Usage: bench/peers.sh [BUILD_DIR]   (default build; QUICK=1 for a short run;
+# RESULTS_DIR=DIR keeps the raw figures)
 # PROGRAMS="tavlo pavucontrol-qt" limits the programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -91,7 +92,7 @@ launch() {
     xw=$!
     bench_track "$xw"
     waitFor 25 grep -q . "$bench_tmp/map.out" || { echo "the X watcher said nothing for $1" >&2; exit 1; }
-    read -r pid mapped <"$bench_tmp/map.out"
+    read -r pid mapped _ <"$bench_tmp/map.out"
     bench_track "$pid"
     started=$(date +%s.%N)
 }
@@ -110,10 +111,12 @@ bench_untrack() {
     done
     bench_pids=("${keep[@]}")
 }
-# memory PID: "PSS PRIVATE" in MB.
+# memory PID: "PSS PRIVATE RSS" in MB. PSS shares each library page among
+# the processes mapping it: other Qt 6 programs running on the machine
+# lower Tavlo's, so private memory and RSS are given beside it.
 memory() {
-    awk '/^Pss:/ { p = $2 } /^Private_(Clean|Dirty):/ { q += $2 } END { printf "%.1f %.1f", p / 1024, q / 1024 }' \
-        "/proc/$1/smaps_rollup"
+    awk '/^Pss:/ { p = $2 } /^Rss:/ { r = $2 } /^Private_(Clean|Dirty):/ { q += $2 }
+        END { printf "%.1f %.1f %.1f", p / 1024, q / 1024, r / 1024 }' "/proc/$1/smaps_rollup"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2];
     else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -173,7 +176,7 @@ master_raw() { amixer -D pulse sget Master | awk '/Front Left: Playback/ { print
 ms_of() { date -u -d "$1" +%s.%N | awk '{ printf "%.1f", $1 * 1000 }'; }
 amixer_cmd=(amixer -q -D pulse sset Master @%)
 
-declare -A kept startup pss priv pssShown cpuShown cpuSignal cpuHidden rpSilent rpSignal pxSilent pxSignal react
+declare -A rss reactAfter kept startup pss priv pssShown cpuShown cpuSignal cpuHidden rpSilent rpSignal pxSilent pxSignal react
 out=$bench_tmp/results
 mkdir -p "$out"
 echo "# $(date -u '+%Y-%m-%d %H:%M') UTC, $(nproc) cores, $(. /etc/os-release && echo "$PRETTY_NAME"), Xvfb," \
@@ -207,7 +210,7 @@ for p in "${programs[@]}"; do
     say "session $p"
     launch "$p"
     sleep "$(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { w = s + 5 - n; print (w > 0 ? w : 0) }')"
-    read -r pss[$p] priv[$p] <<<"$(memory "$pid")"
+    read -r pss[$p] priv[$p] rss[$p] <<<"$(memory "$pid")"
     show "$p"
     read -r cpuShown[$p] rpSilent[$p] pxSilent[$p] <<<"$(cpu_and_repaints "$secs")"
     read -r pssShown[$p] _ <<<"$(memory "$pid")"
@@ -219,6 +222,8 @@ for p in "${programs[@]}"; do
     "$xwatch" react "$pid" "$reactions" 400 "$(master_title "$p")" -- "${amixer_cmd[@]}" >"$out/react.$p" ||
         echo "no reaction measured for $p" >&2
     react[$p]=$(awk '$1 >= 0 { print $1 }' "$out/react.$p" | median)
+    # Past the command's own end (amixer's start-up varies more than the reactions).
+    reactAfter[$p]=$(awk '$1 >= 0 { print $1 - $2 }' "$out/react.$p" | median)
     # An outside change stays as it was made (nobody writes back another value).
     amixer -q -D pulse sset Master 37%
     sleep 1
@@ -278,12 +283,12 @@ echo "$(date -u +%Y-%m-%d), $(nproc) cores (shared), $(. /etc/os-release && echo
     "\`$mixer\`; CPU in % of one core over $secs s, start-up median of $rounds after a warm-up (range)," \
     "reaction median of $reactions (\`amixer\` alone: $amixerAlone ms)"
 echo
-echo "| program | start-up ms | PSS MB at 5 s (shown) | private MB | CPU shown, silent | CPU signal | CPU hidden | repaints/s silent | repaints/s signal | reaction ms | outside value kept |"
-echo "|---|---|---|---|---|---|---|---|---|---|---|"
+echo "| program | start-up ms | PSS MB at 5 s (shown) | private MB | RSS MB | CPU shown, silent | CPU signal | CPU hidden | repaints/s silent | repaints/s signal | reaction ms (after amixer's end) | outside value kept |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
 for p in "${programs[@]}"; do
-    echo "| $p | ${startupMedian[$p]} ($(range <"$out/startup.$p")) | ${pss[$p]} (${pssShown[$p]}) | ${priv[$p]} |" \
+    echo "| $p | ${startupMedian[$p]} ($(range <"$out/startup.$p")) | ${pss[$p]} (${pssShown[$p]}) | ${priv[$p]} | ${rss[$p]} |" \
         "${cpuShown[$p]} % | ${cpuSignal[$p]} % | ${cpuHidden[$p]:-—}${cpuHidden[$p]:+ %} | ${rpSilent[$p]} |" \
-        "${rpSignal[$p]} | ${react[$p]} | ${kept[$p]} |"
+        "${rpSignal[$p]} | ${react[$p]} (${reactAfter[$p]}) | ${kept[$p]} |"
 done
 
 # Targets as ratios of this run.
@@ -306,6 +311,8 @@ if [ -n "${startupMedian[tavlo]:-}" ]; then
     ratio_row "start-up ≤ 0.9× the fastest peer" "${startupMedian[tavlo]}" "${ref:-}" "ms (${name:-})" 0.9
     read -r ref name <<<"$(best pss)"
     ratio_row "PSS ≤ the leanest peer" "${pss[tavlo]}" "${ref:-}" "MB (${name:-})" 1
+    read -r ref name <<<"$(best priv)"
+    ratio_row "(private memory, for comparison)" "${priv[tavlo]}" "${ref:-}" "MB (${name:-})" 1
     awk -v v="${cpuHidden[tavlo]:-}" 'BEGIN { printf "| CPU, every window hidden, poll live ≤ 0.1 %% | %s %% | 0.1 %% | %.2f× | %s |\n",
         v, v / 0.1, (v <= 0.1 ? "met" : "not met") }'
     ratio_row "CPU with a signal ≤ 0.5× pavucontrol-qt" "${cpuSignal[tavlo]}" "${cpuSignal[pavucontrol-qt]:-}" \
@@ -329,5 +336,8 @@ echo "|---|---|"
 echo "| \`MixerId\` reassign, demo card | $(bench_value "$out/reopen.csv" AssignMixerIdOnDemoCard) |"
 echo "| full initialisation, 12-source card | $(bench_value "$out/init.csv" FullInitialisation/0) |"
 echo "| refresh of every strip, 12-source card | $(bench_value "$out/init.csv" Refresh/0) |"
+echo "| an outside change until idle (notification, refresh, echoes), 12-source card | $(bench_value "$out/init.csv" OutsideChange) |"
 echo "| full initialisation, \`$mixer\` | $(bench_value "$out/init.csv" FullInitialisation/1) |"
 echo "| refresh of every strip, \`$mixer\` | $(bench_value "$out/init.csv" Refresh/1) |"
+[ -n "${RESULTS_DIR:-}" ] && mkdir -p "$RESULTS_DIR" && cp -r "$out/." "$RESULTS_DIR/" && cp "$bench_tmp/p/tavlo/log" "$RESULTS_DIR/tavlo.log"
+exit 0

@@ -1,10 +1,11 @@
 /* xwatch: what the X server sees of a program, for bench/peers.sh.
  *
  *   xwatch map TIMEOUT_MS -- CMD [ARG...]
- *       Starts CMD and prints "PID MS" once the X server maps the first
+ *       Starts CMD and prints "PID MS T0" once the X server maps the first
  *       top-level window whose _NET_WM_PID (or its client leader's or
  *       transient-for's) is CMD or a descendant of it; MS counts from just
- *       before the fork. "PID -1" after TIMEOUT_MS. Then waits for CMD to end
+ *       before the fork, T0 is the fork's wall-clock time (ms since the
+ *       epoch). MS is -1 after TIMEOUT_MS. Then waits for CMD to end
  *       and exits with its status, so a caller can wait on xwatch.
  *   xwatch damage PID SECONDS [TITLE]
  *       Counts XDamage reports on PID's viewable windows (those whose title
@@ -14,11 +15,13 @@
  *       P damaged pixels, T the wall-clock time of the last report (ms since
  *       the epoch, 0 when none). SIGTERM ends the count early.
  *   xwatch react PID COUNT QUIET_MS [TITLE] -- CMD [ARG...]
- *       COUNT times: waits until PID's windows have been quiet for QUIET_MS,
- *       runs CMD with each "@" in its arguments replaced by a value that
- *       differs from the one before, and prints "REACT_MS CMD_MS": the time
- *       from the fork to the first damage on those windows (-1 after 3 s)
- *       and the time CMD took to end.
+ *       COUNT times: waits until PID's windows have been quiet for QUIET_MS
+ *       (at most 2 x QUIET_MS + 1 s; rectangles repainted meanwhile, such
+ *       as meters, do not count as a reaction afterwards), runs CMD with
+ *       each "@" in its arguments replaced by a value that differs from the
+ *       one before, and prints "REACT_MS CMD_MS": the time from the fork to
+ *       the first damage on those windows (-1 after 3 s) and the time CMD
+ *       took to end.
  *   xwatch run COUNT -- CMD [ARG...]
  *       Runs CMD COUNT times ("@" replaced as above) and prints each run's
  *       time in ms.
@@ -164,7 +167,7 @@ static int mapMode(int timeoutMs, char** argv) {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     XSelectInput(d, root, SubstructureNotifyMask);
     XSync(d, False);
-    const double t0 = nowMs(CLOCK_MONOTONIC);
+    const double t0 = nowMs(CLOCK_MONOTONIC), wall = nowMs(CLOCK_REALTIME);
     const pid_t child = spawn(argv, 0);
     const pid_t self = getpid();
     double found = -1;
@@ -178,7 +181,7 @@ static int mapMode(int timeoutMs, char** argv) {
         const pid_t pid = windowPid(d, e.xmap.window);
         if (pid > 0 && pid != self && descends(pid, self)) found = at - t0;
     }
-    printf("%d %.1f\n", (int)child, found);
+    printf("%d %.1f %.1f\n", (int)child, found, wall);
     fflush(stdout);
     XCloseDisplay(d);
     int status = 0;
@@ -301,6 +304,33 @@ static double waitChild(pid_t child, double t0) {
     return nowMs(CLOCK_MONOTONIC) - t0;
 }
 
+typedef struct {
+    XRectangle r[256];
+    int times[256];
+    int count;
+} Rects;
+
+static int sameRect(const XRectangle* a, const XDamageNotifyEvent* e) {
+    return a->x == e->area.x && a->y == e->area.y && a->width == e->area.width && a->height == e->area.height;
+}
+/* A rectangle repainted three times or more while waiting is a meter's
+ * (a reaction to the change before repaints its rectangles once or twice). */
+static int known(const Rects* rs, const XDamageNotifyEvent* e) {
+    for (int i = 0; i < rs->count; ++i)
+        if (sameRect(&rs->r[i], e)) return rs->times[i] >= 3;
+    return 0;
+}
+static void learn(Rects* rs, const XDamageNotifyEvent* e) {
+    for (int i = 0; i < rs->count; ++i)
+        if (sameRect(&rs->r[i], e)) {
+            ++rs->times[i];
+            return;
+        }
+    if (rs->count == 256) return;
+    rs->times[rs->count] = 1;
+    rs->r[rs->count++] = e->area;
+}
+
 static int reactMode(pid_t pid, int count, double quietMs, const char* title, char** argv) {
     Display* d = openDisplay();
     const int base = damageBase(d);
@@ -309,15 +339,24 @@ static int reactMode(pid_t pid, int count, double quietMs, const char* title, ch
         fprintf(stderr, "xwatch: no viewable window of %d\n", (int)pid);
         return 1;
     }
+    /* Creating a damage object reports the whole window once: skip that. */
+    while (eventWithin(d, 50)) {
+        XEvent e;
+        XNextEvent(d, &e);
+    }
     char value[16];
     for (int i = 0; i < count; ++i) {
-        /* Quiet first, so the damage seen is the reaction. */
+        /* Quiet first, so the damage seen is the reaction. A window that
+         * never goes quiet (meters repainting at a fixed rate) has the
+         * rectangles it repaints meanwhile learnt: only others count. */
+        Rects seen = {{{0}}, {0}, 0};
         double quietSince = nowMs(CLOCK_MONOTONIC);
-        const double giveUp = quietSince + 5000;
+        const double giveUp = quietSince + 2 * quietMs + 1000;
         while (nowMs(CLOCK_MONOTONIC) - quietSince < quietMs && nowMs(CLOCK_MONOTONIC) < giveUp) {
             if (eventWithin(d, quietMs - (nowMs(CLOCK_MONOTONIC) - quietSince))) {
                 XEvent e;
                 XNextEvent(d, &e);
+                if (e.type == base + XDamageNotify) learn(&seen, (const XDamageNotifyEvent*)&e);
                 quietSince = nowMs(CLOCK_MONOTONIC);
             }
         }
@@ -341,7 +380,13 @@ static int reactMode(pid_t pid, int count, double quietMs, const char* title, ch
             }
             XEvent e;
             XNextEvent(d, &e);
-            if (e.type == base + XDamageNotify && react < 0) react = nowMs(CLOCK_MONOTONIC) - t0;
+            if (e.type == base + XDamageNotify && getenv("XWATCH_DEBUG")) {
+                const XDamageNotifyEvent* de = (const XDamageNotifyEvent*)&e;
+                fprintf(stderr, "%.1f %dx%d+%d+%d%s\n", nowMs(CLOCK_MONOTONIC) - t0, de->area.width, de->area.height,
+                        de->area.x, de->area.y, known(&seen, de) ? " known" : "");
+            }
+            if (e.type == base + XDamageNotify && react < 0 && !known(&seen, (const XDamageNotifyEvent*)&e))
+                react = nowMs(CLOCK_MONOTONIC) - t0;
         }
         if (took < 0) took = waitChild(child, t0);
         if (exitFd >= 0) close(exitFd);
