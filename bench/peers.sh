@@ -212,13 +212,16 @@ for p in "${programs[@]}"; do
     sleep "$(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { w = s + 5 - n; print (w > 0 ? w : 0) }')"
     read -r pss[$p] priv[$p] rss[$p] <<<"$(memory "$pid")"
     show "$p"
+    say "  shown; silent"
     read -r cpuShown[$p] rpSilent[$p] pxSilent[$p] <<<"$(cpu_and_repaints "$secs")"
     read -r pssShown[$p] _ <<<"$(memory "$pid")"
+    say "  signal"
     tone_on
     sleep 1
     read -r cpuSignal[$p] rpSignal[$p] pxSignal[$p] <<<"$(cpu_and_repaints "$secs")"
     tone_off
     sleep 1
+    say "  reactions"
     "$xwatch" react "$pid" "$reactions" 400 "$(master_title "$p")" -- "${amixer_cmd[@]}" >"$out/react.$p" ||
         echo "no reaction measured for $p" >&2
     react[$p]=$(awk '$1 >= 0 { print $1 }' "$out/react.$p" | median)
