@@ -17,71 +17,24 @@ rounds=${ROUNDS:-2}
 tavlo=$(realpath "$build/tavlo")
 [ -x "$tavlo" ] || { echo "no $tavlo: build the tavlo target first" >&2; exit 1; }
 
-need=()
-for tool in Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils pulseaudio:pulseaudio pacat:pulseaudio-utils \
-    pactl:pulseaudio-utils pavucontrol-qt:pavucontrol-qt sox:sox; do
-    command -v "${tool%%:*}" >/dev/null || need+=("${tool#*:}")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    echo "installing ${need[*]}" >&2
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tmp=$(mktemp -d /tmp/tavlo-vucpu.XXXXXX)
-mkdir -m 700 "$tmp/run" "$tmp/pulse"
-mkdir "$tmp/home"
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/run PULSE_RUNTIME_PATH=$tmp/pulse PULSE_STATE_PATH=$tmp/pulse
-export PULSE_SERVER=unix:$tmp/pulse/native
-unset QT_QPA_PLATFORM
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-hz=$(getconf CLK_TCK)
-ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
-percent() { awk -v t="$1" -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -q .; }
-waitFor() {  # waitFor SECONDS COMMAND...: until the command succeeds
-    local n=$(($1 * 10))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((n-- > 0)) || return 1
-        sleep 0.1
-    done
-}
-
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$tmp/display" 2>"$tmp/xvfb.log" &
-pids+=($!)
-waitFor 10 test -s "$tmp/display"
-export DISPLAY=:$(cat "$tmp/display")
-trayer --edge top --align right --widthtype request --height 22 >/dev/null 2>&1 &
-pids+=($!)
-waitFor 10 visible '^panel$'
-
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no --disable-shm=yes \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$tmp/pulse/native" \
-    -L "module-null-sink sink_name=fake" -L "module-null-source source_name=fakemic" >"$tmp/pulse.log" 2>&1 &
-pids+=($!)
-waitFor 10 pactl info
-# A 440 Hz tone whose loudness swings twice a second, so the meters move.
-sox -q -n -t raw -r 44100 -e signed -b 16 -c 2 - synth 3600 sine 440 tremolo 2 90 2>/dev/null |
-    pacat --raw --rate=44100 --channels=2 --format=s16le --device=fake &
-pids+=($!)
+. bench/lib.sh
+bench_need Xvfb:xvfb trayer:trayer xdotool:xdotool xwininfo:x11-utils pulseaudio:pulseaudio pacat:pulseaudio-utils \
+    pactl:pulseaudio-utils pavucontrol-qt:pavucontrol-qt sox:sox
+bench_init vucpu
+tmp=$bench_tmp
+hz=$bench_hz
+bench_x
+bench_tray
+bench_pulse
+tone_on
 
 # Starts Tavlo on TAVLO_MIXER=$1 and waits for the splash to end (the
 # windows then stay in the tray). Sets tavloPid.
 startTavlo() {
     TAVLO_MIXER=$1 "$tavlo" >"$tmp/tavlo.log" 2>&1 &
     tavloPid=$!
-    pids+=("$tavloPid")
-    waitFor 10 visible '^Form3$'
-    waitFor 10 bash -c "! xdotool search --onlyvisible --name '^Form3$' | grep -q ."
-    # The tray icons are Tavlo-class children of trayer's panel, the VU's made last.
-    waitFor 10 bash -c "xwininfo -root -tree | grep -q '(\"tavlo\"'"
+    bench_track "$tavloPid"
+    tavlo_in_tray
     sleep 1
 }
 stopTavlo() {
@@ -89,10 +42,7 @@ stopTavlo() {
     wait "$tavloPid" 2>/dev/null || true
 }
 showVu() {
-    local icon x y
-    icon=$(xwininfo -root -tree | awk '/\("tavlo" "Tavlo"\)  22x/ { print $1, $NF }' | sort | tail -1)
-    read -r x y <<<"$(echo "${icon#* }" | tr '+' ' ')"
-    xdotool mousemove $((x + 11)) $((y + 10)) click 1
+    tavlo_click last
     waitFor 5 visible '^VU by Varnel$' || { echo "the VU window did not show" >&2; exit 1; }
     sleep 1
 }
@@ -101,7 +51,7 @@ sample() {  # sample PID...: CPU % of a core of each over the same $secs
     for p in "$@"; do before+=("$(ticks "$p")"); done
     sleep "$secs"
     for p in "$@"; do after+=("$(ticks "$p")"); done
-    for i in "${!before[@]}"; do echo -n "$(percent $((after[i] - before[i]))) "; done
+    for i in "${!before[@]}"; do echo -n "$(percent $((after[i] - before[i])) "$secs") "; done
     echo
 }
 shown() { xdotool search --onlyvisible --name 'Varnel' 2>/dev/null | wc -l; }
@@ -113,7 +63,7 @@ echo "tavlo hidden (windows shown: $(shown)): $(sample "$tavloPid")% of a core"
 
 pavucontrol-qt --tab 3 >/dev/null 2>&1 &
 pavuPid=$!
-pids+=("$pavuPid")
+bench_track "$pavuPid"
 waitFor 10 visible 'Volume Control'
 showVu
 for ((r = 1; r <= rounds; r++)); do
