@@ -41,7 +41,7 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
         // What a desktop runs; a system without a sound server has its cards.
         QString why;
         if (auto pulse = PulseDriver::open(kSoundServerBound, &why)) return pulse;
-        qCInfo(lcPulse).noquote() << why << "- using the ALSA cards";
+        qCDebug(lcPulse).noquote() << why << "- using the ALSA cards";
         return makeAlsaDriver({}, error);
     }
     if (s == QLatin1String("alsa")) return makeAlsaDriver({}, error);

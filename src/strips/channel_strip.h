@@ -180,4 +180,6 @@ private:
     ChangeGuard::Hold dragHold_;
     bool dropSelection_ = false;
     bool rereading_ = false;
+    bool reading_ = false;      // Read is filling the read-outs
+    bool readChanged_ = false;  // and one of them changed
 };

@@ -14,8 +14,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
-Q_LOGGING_CATEGORY(lcPulse, "tavlo.pulse")
+Q_LOGGING_CATEGORY(lcPulse, "tavlo.pulse", QtInfoMsg)
 
 namespace {
 
@@ -345,7 +346,7 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
     }
 }
 
-void PulseDriver::update() {
+void PulseDriver::update(bool reportValues) {
     if (!loaded_ || pendingLoads_ > 0) return;
     std::vector<DeviceKey> before;
     for (const auto& d : devices_) before.push_back(d->key);
@@ -393,7 +394,7 @@ void PulseDriver::update() {
             std::vector<DWORD> now = pulse_map::valuesOf(state_, d->mapping, binding);
             auto& seen = d->known[id];
             if (seen == now) continue;
-            if (!seen.empty() && !fresh) controlChanges.emplace_back(d->key, id);
+            if (!seen.empty() && !fresh && reportValues) controlChanges.emplace_back(d->key, id);
             seen = std::move(now);
         }
         next.push_back(std::move(d));
@@ -406,8 +407,14 @@ void PulseDriver::update() {
         qCDebug(lcPulse) << "devices now:" << after.size();
         emit devicesChanged();
     }
-    for (const auto& [key, id] : lineChanges) emit lineChanged(key, id);
-    for (const auto& [key, id] : controlChanges) emit controlChanged(key, id);
+    for (const auto& [key, id] : lineChanges) {
+        qCDebug(lcPulse) << "lines of" << id << "on device" << key << "changed";
+        emit lineChanged(key, id);
+    }
+    for (const auto& [key, id] : controlChanges) {
+        qCDebug(lcPulse) << "control" << id << "of device" << key << "changed";
+        emit controlChanged(key, id);
+    }
 }
 
 int PulseDriver::deviceCount() const { return static_cast<int>(devices_.size()); }
@@ -472,8 +479,8 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
     const PulseBinding binding = b->second;
     const std::vector<DWORD> now = pulse_map::valuesOf(state_, d->mapping, binding);
     if (now.empty()) return false;
-    // A value written back as it was read is not sent: a volume above 100 %
-    // reads 65535 and would otherwise be pulled down to 100 %.
+    // A value written back as it was read is not sent (see the mapping's
+    // rules for levels).
     bool same = true;
     for (std::size_t i = 0; i < values.size(); ++i) same = same && values[i] == now[std::min(i, now.size() - 1)];
     if (same) return true;
@@ -482,15 +489,20 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
     const PulseSource* record = pulse_map::defaultSource(state_);
     pa_operation* op = nullptr;
     std::string object;
+    // False when the volume is the server's alone (a passthrough stream),
+    // true with volume empty when nothing changes.
+    std::optional<pa_cvolume> volume;
     auto setLevels = [&](PulseLevels& l) {
         if (!l.hasVolume) return false;
-        l.volume = pulse_map::withLevels(l.volume, l.map, values);
+        volume = pulse_map::volumeAfterWrite(l.volume, l.map, values);
+        if (volume) l.volume = *volume;
         return true;
     };
     switch (binding.kind) {
         case Kind::SinkVolume: {
             PulseLevels& l = state_.sinks.at(binding.index).levels;
             if (!setLevels(l)) return false;
+            if (!volume) return true;
             op = pa_context_set_sink_volume_by_index(context_, binding.index, &l.volume, &Callbacks::written, this);
             object = objectKey("sink", binding.index);
             break;
@@ -505,6 +517,7 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
         case Kind::InputVolume: {
             PulseLevels& l = state_.inputs.at(binding.index).levels;
             if (!setLevels(l)) return false;
+            if (!volume) return true;
             op = pa_context_set_sink_input_volume(context_, binding.index, &l.volume, &Callbacks::written, this);
             object = objectKey("input", binding.index);
             break;
@@ -530,6 +543,7 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
                 op = pa_context_set_source_mute_by_index(context_, index, l.mute, &Callbacks::written, this);
             } else {
                 if (!setLevels(l)) return false;
+                if (!volume) return true;
                 op = pa_context_set_source_volume_by_index(context_, index, &l.volume, &Callbacks::written, this);
             }
             object = objectKey("source", index);
@@ -553,10 +567,11 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
     if (!op) return false;
     pa_operation_unref(op);
     noteWrite(object);
-    // The written control's echo is the service's; other controls it moved
-    // (the recording line follows the default source) are reported.
-    d->known[controlId] = pulse_map::valuesOf(state_, d->mapping, binding);
-    update();
+    // The written control's echo is the service's. Others that show the
+    // same thing (the recording line is the default source's line) are not
+    // reported: the windows write every strip back as they read it, and
+    // each such write would ask for another refresh.
+    update(false);
     return true;
 }
 

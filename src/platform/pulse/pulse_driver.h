@@ -68,8 +68,9 @@ private:
     void loadDone();
     void onEvent(unsigned type, std::uint32_t index);
     // Brings the devices, their trees and the reported values in line with
-    // the server's state, and says what changed.
-    void update();
+    // the server's state, and says what changed (values only when asked:
+    // not after this process's own writes).
+    void update(bool reportValues = true);
     Device* find(DeviceKey key) const;
     // Keeps the levels of an object with writes in flight (their answers
     // would show older values) and notes it for a fresh look afterwards.

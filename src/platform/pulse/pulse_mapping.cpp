@@ -6,7 +6,7 @@
 // characters); wMid is 0xFFFF (MM_UNMAPPED), wPid the sink's index,
 // vDriverVersion libpulse's version (major in the high byte).
 //
-// Destination 0, speakers (DST_SPEAKERS), named after the sink: VOLUME (the
+// Destination 0, speakers (DST_SPEAKERS), "Master": VOLUME (the
 // sink's volume, one value per channel), MUTE, and a PEAKMETER read from a
 // peak-detecting record stream on the sink's monitor source.
 // Its source lines (SRC_WAVEOUT): the application streams playing to the
@@ -26,9 +26,13 @@
 // button picks the source through the list and never mutes a microphone.
 //
 // Levels: the server's volume runs linearly from PA_VOLUME_MUTED to
-// PA_VOLUME_NORM (100 %) onto 0..65535; above 100 % reads 65535. A level
-// written back unchanged is not sent (the driver's rule), so a volume above
-// 100 % stays as it is until that fader moves. More than two channels show
+// PA_VOLUME_NORM (100 %) onto 0..65535; above 100 % reads 65535. A written
+// level that shows the same read-out (level div 655, at most 99) as the
+// channel shows now leaves that channel as it is, and a write that changes
+// nothing is not sent: the windows write every strip back as they read it
+// (99 as 64845 on the other channel), which would otherwise pull 100 % down
+// to 99 % and a volume above 100 % down to 100 %. Such a volume changes only
+// when its fader moves. More than two channels show
 // as two: left is the loudest channel on the left side (front, rear, side,
 // top), right the loudest on the right; a write scales each side's
 // channels in proportion, and channels on neither side (centre, LFE, mono)
@@ -63,6 +67,11 @@ namespace pulse_map {
 namespace {
 
 constexpr WORD kUnmappedId = 0xFFFF;
+// The windows' read-out step and highest read-out (kept equal to mixer/levels.h).
+constexpr DWORD kLevelsPerReadout = 655;
+constexpr DWORD kTopReadout = 99;
+
+DWORD readoutOf(DWORD level) { return std::min(level / kLevelsPerReadout, kTopReadout); }
 constexpr DWORD kTargetWaveOut = 1;
 constexpr DWORD kTargetWaveIn = 2;
 
@@ -205,10 +214,9 @@ private:
 
     void buildSpeakers() {
         const std::string key = "dst:speakers";
-        const std::string name = sink_.description.empty() ? sink_.name : sink_.description;
         DriverDestination dest;
-        dest.line =
-            newLine(key, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, name, lineChannels(sink_.levels.volume), kTargetWaveOut);
+        dest.line = newLine(key, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, "Master", lineChannels(sink_.levels.volume),
+                            kTargetWaveOut);
         addControl(dest.line, key + "/volume", MIXERCONTROL_CONTROLTYPE_VOLUME, "Volume",
                    {Kind::SinkVolume, sink_.index});
         addControl(dest.line, key + "/mute", MIXERCONTROL_CONTROLTYPE_MUTE, "Mute", {Kind::SinkMute, sink_.index});
@@ -292,11 +300,12 @@ std::vector<DWORD> levelsOf(const pa_cvolume& volume, const pa_channel_map& map)
     return {levelFromVolume(m.left), levelFromVolume(m.right)};
 }
 
-pa_cvolume withLevels(const pa_cvolume& old, const pa_channel_map& map, std::span<const DWORD> levels) {
+namespace {
+
+// Each side's channels scaled to their new loudest volume; the middle ones
+// follow the louder side.
+pa_cvolume withSideVolumes(const pa_cvolume& old, const pa_channel_map& map, pa_volume_t left, pa_volume_t right) {
     pa_cvolume v = old;
-    if (levels.empty() || old.channels == 0) return v;
-    const pa_volume_t left = volumeFromLevel(levels[0]);
-    const pa_volume_t right = levels.size() > 1 ? volumeFromLevel(levels[1]) : left;
     if (old.channels == 1) {
         v.values[0] = left;
         return v;
@@ -319,6 +328,33 @@ pa_cvolume withLevels(const pa_cvolume& old, const pa_channel_map& map, std::spa
         }
     }
     return v;
+}
+
+}  // namespace
+
+pa_cvolume withLevels(const pa_cvolume& old, const pa_channel_map& map, std::span<const DWORD> levels) {
+    if (levels.empty() || old.channels == 0) return old;
+    const pa_volume_t left = volumeFromLevel(levels[0]);
+    return withSideVolumes(old, map, left, levels.size() > 1 ? volumeFromLevel(levels[1]) : left);
+}
+
+std::optional<pa_cvolume> volumeAfterWrite(const pa_cvolume& old, const pa_channel_map& map,
+                                           std::span<const DWORD> levels) {
+    if (levels.empty() || old.channels == 0) return std::nullopt;
+    const SideMax m = sideMax(old, map);
+    const pa_volume_t now[2] = {old.channels == 1 ? old.values[0] : m.left,
+                                old.channels == 1 ? old.values[0] : m.right};
+    pa_volume_t next[2];
+    bool changed = false;
+    for (int side = 0; side < 2; ++side) {
+        const DWORD level = levels[std::min<std::size_t>(side, levels.size() - 1)];
+        const bool same = readoutOf(level) == readoutOf(levelFromVolume(now[side]));
+        next[side] = same ? now[side] : volumeFromLevel(level);
+        changed = changed || !same;
+    }
+    if (!changed) return std::nullopt;
+    const pa_cvolume v = withSideVolumes(old, map, next[0], next[1]);
+    return pa_cvolume_equal(&v, &old) ? std::nullopt : std::optional(v);
 }
 
 DWORD meterFromPeak(float peak) {

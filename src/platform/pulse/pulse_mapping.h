@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -95,6 +96,12 @@ std::vector<DWORD> levelsOf(const pa_cvolume& volume, const pa_channel_map& map)
 // its proportion to that side's loudest, the middle ones follow the louder
 // side.
 pa_cvolume withLevels(const pa_cvolume& old, const pa_channel_map& map, std::span<const DWORD> levels);
+// What writing one or two levels does to a volume: a channel whose written
+// level shows the read-out it shows now (level div 655, at most 99) keeps its
+// volume, so that a strip written back as it was read changes nothing (a
+// volume above 100 % stays). Nothing when no channel changes.
+std::optional<pa_cvolume> volumeAfterWrite(const pa_cvolume& old, const pa_channel_map& map,
+                                           std::span<const DWORD> levels);
 // A peak (1.0 = full scale) as a meter value: -1 dBFS reads 18000, the first
 // value the meters count as an over-peak.
 DWORD meterFromPeak(float peak);

@@ -33,6 +33,7 @@ class TestPulseDriver : public QObject {
     Q_OBJECT
 private slots:
     void levelsRoundTripAndStopAtFullScale();
+    void aWriteBackKeepsWhatItShows();
     void moreThanTwoChannelsShowAsTwo_data();
     void moreThanTwoChannelsShowAsTwo();
     void peaksBecomeMeterValues_data();
@@ -70,6 +71,27 @@ void TestPulseDriver::levelsRoundTripAndStopAtFullScale() {
     QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_NORM / 2), DWORD(32768));
     QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_NORM + 1), DWORD(65535));
     QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_MAX), DWORD(65535));
+}
+
+void TestPulseDriver::aWriteBackKeepsWhatItShows() {
+    constexpr pa_volume_t N = PA_VOLUME_NORM;
+    pa_channel_map map{};
+    pa_channel_map_init_stereo(&map);
+    pa_cvolume loud{};
+    pa_cvolume_set(&loud, 2, N * 3 / 2);
+    // 99 and 99-as-64845 both show 99: nothing is sent.
+    QVERIFY(!pulse_map::volumeAfterWrite(loud, map, Values{65535, 64845}));
+    QVERIFY(!pulse_map::volumeAfterWrite(loud, map, Values{65535}));
+    // One fader moves: only its channel changes.
+    auto moved = pulse_map::volumeAfterWrite(loud, map, Values{65535, 32750});
+    QVERIFY(moved);
+    QCOMPARE(moved->values[0], N * 3 / 2);
+    QCOMPARE(moved->values[1], pulse_map::volumeFromLevel(32750));
+    // Within the read-out a level already shows, the volume stays.
+    pa_cvolume half{};
+    pa_cvolume_set(&half, 2, N / 2);  // 32768, read-out 50
+    QVERIFY(!pulse_map::volumeAfterWrite(half, map, Values{50 * 655, 50 * 655}));
+    QVERIFY(pulse_map::volumeAfterWrite(half, map, Values{49 * 655, 50 * 655}));
 }
 
 void TestPulseDriver::moreThanTwoChannelsShowAsTwo_data() {
@@ -290,9 +312,16 @@ void TestPulseDriver::aVolumeAbove100PercentSurvivesItsReadBack() {
     QTest::qWait(300);
     QVERIFY2(sinkVolume(*pulse_, QStringLiteral("fake")).contains(QStringLiteral("150%")),
              qPrintable(sinkVolume(*pulse_, QStringLiteral("fake"))));
-    // Moving the fader does.
+    // So is a strip's write-back: 99 on the other channel is written as
+    // 64845, which shows the same read-out.
+    QCOMPARE(setValues(*service_, handle_, play.line, volume, {64845, 65535}), MMSYSERR_NOERROR);
+    QTest::qWait(300);
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("150%.*150%")).match(sinkVolume(*pulse_, QStringLiteral("fake"))).hasMatch(),
+        qPrintable(sinkVolume(*pulse_, QStringLiteral("fake"))));
+    // Moving a fader changes its channel only.
     QCOMPARE(setValues(*service_, handle_, play.line, volume, {65535, 32768}), MMSYSERR_NOERROR);
-    QTRY_VERIFY_WITH_TIMEOUT(QRegularExpression(QStringLiteral("100%.*\\b50%"))
+    QTRY_VERIFY_WITH_TIMEOUT(QRegularExpression(QStringLiteral("150%.*\\b50%"))
                                  .match(sinkVolume(*pulse_, QStringLiteral("fake")))
                                  .hasMatch(),
                              kTimeout);
