@@ -38,20 +38,25 @@ PulseLevels levelsFrom(const pa_cvolume& volume, const pa_channel_map& map, int 
     return l;
 }
 
-// What a destination looks like to the windows: lines, names, channels,
-// controls and items. A change here is a line change.
-std::string signatureOf(const DriverDestination& dest) {
+// What a destination looks like to the windows (lines, names, channels,
+// controls, items) and what its controls stand for on the server. A change
+// here is a line change; values are not part of it.
+std::string signatureOf(const DriverDestination& dest, const PulseMapping& mapping) {
     std::string s;
-    auto line = [&s](const DriverLine& l) {
+    auto line = [&](const DriverLine& l) {
         s += std::to_string(l.info.dwLineID) + '/' + l.info.szName + '/' + std::to_string(l.info.cChannels) + '[';
         for (const auto& c : l.controls) {
-            s += std::to_string(c.info.dwControlID) + ',' + std::to_string(c.info.fdwControl) + ',';
+            const PulseBinding& b = mapping.bindings.at(c.info.dwControlID);
+            s += std::to_string(c.info.dwControlID) + ',' + std::to_string(c.info.fdwControl) + ',' +
+                 std::to_string(static_cast<int>(b.kind)) + ',' + std::to_string(b.index) + ',';
             for (const auto& item : c.items) s += item + ';';
         }
         s += ']';
     };
     line(dest.line);
     for (const auto& src : dest.sources) line(src);
+    if (dest.line.info.dwComponentType == MIXERLINE_COMPONENTTYPE_DST_WAVEIN)
+        for (std::uint32_t index : mapping.recordSources) s += '#' + std::to_string(index);
     return s;
 }
 
@@ -369,7 +374,7 @@ void PulseDriver::update(bool reportValues) {
         PulseMapping mapping = pulse_map::buildMapping(state_, sink, d->ids);
         std::vector<std::string> signatures;
         signatures.push_back(mapping.model.caps.szPname);
-        for (const auto& dest : mapping.model.destinations) signatures.push_back(signatureOf(dest));
+        for (const auto& dest : mapping.model.destinations) signatures.push_back(signatureOf(dest, mapping));
         if (fresh || signatures != d->signatures) {
             if (!fresh) {
                 // Destinations whose lines changed, and those that came or went.
@@ -555,7 +560,9 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
             std::size_t pick = 0;
             while (pick < values.size() && pick < items.size() && values[pick] == 0) ++pick;
             if (pick >= values.size() || pick >= items.size()) return true;
-            const PulseSource& chosen = state_.sources.at(items[pick]);
+            auto it = state_.sources.find(items[pick]);
+            if (it == state_.sources.end()) return false;
+            const PulseSource& chosen = it->second;
             state_.defaultSource = chosen.name;
             op = pa_context_set_default_source(context_, chosen.name.c_str(), &Callbacks::written, this);
             object = objectKey("source", chosen.index);

@@ -329,7 +329,9 @@ void TestPulseDriver::aVolumeAbove100PercentSurvivesItsReadBack() {
 
 void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
     NEED_SERVER();
-    QVERIFY(pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
+    const auto module =
+        pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"});
+    QVERIFY(module);
     QVERIFY(pulse_->pactl({"set-default-source", "fakemic"}));
     QVERIFY(pulse_->pactl({"set-source-volume", "linein", "40%"}));
     QVERIFY(openService());
@@ -365,6 +367,21 @@ void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
     QCOMPARE(getValues(*service_, handle_, rec.line, mux, &v), MMSYSERR_NOERROR);
     QCOMPARE(v[line], DWORD(0));
     QCOMPARE(v[sourceIndex(rec, "Null Input")], DWORD(1));
+
+    // The same source made again is another object on the server: the list
+    // reaches the new one.
+    const int lineChanges = notes_->count(MM_MIXM_LINE_CHANGE, rec.line.info.dwLineID);
+    QVERIFY(pulse_->pactl({"unload-module", module->trimmed()}));
+    QVERIFY(pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, rec.line.info.dwLineID) >= lineChanges + 2, kTimeout);
+    const DriverDestination& again = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
+    QTRY_COMPARE_WITH_TIMEOUT(sourceNames(again).size(), 2, kTimeout);
+    const DriverControl& list = *controlOfType(again.line, MIXERCONTROL_CONTROLTYPE_MUX);
+    Values choose(2, 0);
+    choose[sourceIndex(again, "Line-In")] = 1;
+    QCOMPARE(setValues(*service_, handle_, again.line, list, choose), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(),
+                              QStringLiteral("linein"), kTimeout);
 }
 
 void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
