@@ -85,24 +85,41 @@ public:
         static_cast<PulseDriver*>(self)->onEvent(static_cast<unsigned>(t), index);
     }
 
-    static void serverInfo(pa_context*, const pa_server_info* i, void* self) {
+    static void takeServer(PulseDriver* d, const pa_server_info* i) {
+        if (!i) return;
+        d->state_.defaultSink = i->default_sink_name ? i->default_sink_name : "";
+        d->state_.defaultSource = i->default_source_name ? i->default_source_name : "";
+    }
+    static void serverListed(pa_context*, const pa_server_info* i, void* self) {
         auto* d = static_cast<PulseDriver*>(self);
-        if (i) {
-            d->state_.defaultSink = i->default_sink_name ? i->default_sink_name : "";
-            d->state_.defaultSource = i->default_source_name ? i->default_source_name : "";
-        }
-        if (d->pendingLoads_ > 0)
-            d->loadDone();
-        else
-            d->update();
+        takeServer(d, i);
+        d->loadDone();
+    }
+    static void serverChanged(pa_context*, const pa_server_info* i, void* self) {
+        auto* d = static_cast<PulseDriver*>(self);
+        takeServer(d, i);
+        d->update();
     }
 
-    static void sinkInfo(pa_context*, const pa_sink_info* i, int eol, void* self) {
+    // The first load's lists end with a count-down; answers about one
+    // object update at once.
+    template <typename Info, void (*Take)(PulseDriver*, const Info*)>
+    static void listed(pa_context*, const Info* i, int eol, void* self) {
         auto* d = static_cast<PulseDriver*>(self);
-        if (eol) {
-            if (d->pendingLoads_ > 0) d->loadDone();
-            return;
-        }
+        if (eol)
+            d->loadDone();
+        else
+            Take(d, i);
+    }
+    template <typename Info, void (*Take)(PulseDriver*, const Info*)>
+    static void changed(pa_context*, const Info* i, int eol, void* self) {
+        auto* d = static_cast<PulseDriver*>(self);
+        if (eol || !i) return;
+        Take(d, i);
+        d->update();
+    }
+
+    static void takeSink(PulseDriver* d, const pa_sink_info* i) {
         PulseSink s;
         s.index = i->index;
         s.name = i->name ? i->name : "";
@@ -113,15 +130,9 @@ public:
         if (old != d->state_.sinks.end() && d->keepOwnLevels(objectKey("sink", i->index)))
             s.levels = old->second.levels;
         d->state_.sinks[i->index] = std::move(s);
-        if (d->pendingLoads_ == 0) d->update();
     }
 
-    static void inputInfo(pa_context*, const pa_sink_input_info* i, int eol, void* self) {
-        auto* d = static_cast<PulseDriver*>(self);
-        if (eol) {
-            if (d->pendingLoads_ > 0) d->loadDone();
-            return;
-        }
+    static void takeInput(PulseDriver* d, const pa_sink_input_info* i) {
         PulseInput in;
         in.index = i->index;
         in.sink = i->sink;
@@ -132,15 +143,9 @@ public:
         if (old != d->state_.inputs.end() && d->keepOwnLevels(objectKey("input", i->index)))
             in.levels = old->second.levels;
         d->state_.inputs[i->index] = std::move(in);
-        if (d->pendingLoads_ == 0) d->update();
     }
 
-    static void sourceInfo(pa_context*, const pa_source_info* i, int eol, void* self) {
-        auto* d = static_cast<PulseDriver*>(self);
-        if (eol) {
-            if (d->pendingLoads_ > 0) d->loadDone();
-            return;
-        }
+    static void takeSource(PulseDriver* d, const pa_source_info* i) {
         PulseSource s;
         s.index = i->index;
         s.name = i->name ? i->name : "";
@@ -151,8 +156,14 @@ public:
         if (old != d->state_.sources.end() && d->keepOwnLevels(objectKey("source", i->index)))
             s.levels = old->second.levels;
         d->state_.sources[i->index] = std::move(s);
-        if (d->pendingLoads_ == 0) d->update();
     }
+
+    static constexpr auto sinkListed = &listed<pa_sink_info, &takeSink>;
+    static constexpr auto sinkChanged = &changed<pa_sink_info, &takeSink>;
+    static constexpr auto inputListed = &listed<pa_sink_input_info, &takeInput>;
+    static constexpr auto inputChanged = &changed<pa_sink_input_info, &takeInput>;
+    static constexpr auto sourceListed = &listed<pa_source_info, &takeSource>;
+    static constexpr auto sourceChanged = &changed<pa_source_info, &takeSource>;
 
     static void written(pa_context*, int success, void* self) {
         auto* d = static_cast<PulseDriver*>(self);
@@ -280,7 +291,7 @@ void PulseDriver::onContextState() {
 
 void PulseDriver::dropConnection() {
     if (!context_ || !failed_) return;
-    qCInfo(lcPulse) << "the sound server is gone:" << pa_strerror(pa_context_errno(context_));
+    if (loaded_) qCInfo(lcPulse) << "the sound server is gone:" << pa_strerror(pa_context_errno(context_));
     for (auto& [key, meter] : meters_) closeMeter(*meter);
     meters_.clear();
     reaper_->stop();
@@ -302,14 +313,14 @@ void PulseDriver::dropConnection() {
 void PulseDriver::loadAll() {
     state_ = {};
     pendingLoads_ = 4;
-    pa_operation_unref(pa_context_get_server_info(context_, &Callbacks::serverInfo, this));
-    pa_operation_unref(pa_context_get_sink_info_list(context_, &Callbacks::sinkInfo, this));
-    pa_operation_unref(pa_context_get_sink_input_info_list(context_, &Callbacks::inputInfo, this));
-    pa_operation_unref(pa_context_get_source_info_list(context_, &Callbacks::sourceInfo, this));
+    pa_operation_unref(pa_context_get_server_info(context_, Callbacks::serverListed, this));
+    pa_operation_unref(pa_context_get_sink_info_list(context_, Callbacks::sinkListed, this));
+    pa_operation_unref(pa_context_get_sink_input_info_list(context_, Callbacks::inputListed, this));
+    pa_operation_unref(pa_context_get_source_info_list(context_, Callbacks::sourceListed, this));
 }
 
 void PulseDriver::loadDone() {
-    if (--pendingLoads_ > 0) return;
+    if (pendingLoads_ == 0 || --pendingLoads_ > 0) return;
     if (!loaded_ && started_) qCInfo(lcPulse) << "the sound server is back";
     loaded_ = true;
     update();
@@ -324,7 +335,7 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
                 state_.sinks.erase(index);
                 update();
             } else {
-                pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, &Callbacks::sinkInfo, this));
+                pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, Callbacks::sinkChanged, this));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SINK_INPUT:
@@ -332,7 +343,7 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
                 state_.inputs.erase(index);
                 update();
             } else {
-                pa_operation_unref(pa_context_get_sink_input_info(context_, index, &Callbacks::inputInfo, this));
+                pa_operation_unref(pa_context_get_sink_input_info(context_, index, Callbacks::inputChanged, this));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SOURCE:
@@ -340,11 +351,12 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
                 state_.sources.erase(index);
                 update();
             } else {
-                pa_operation_unref(pa_context_get_source_info_by_index(context_, index, &Callbacks::sourceInfo, this));
+                pa_operation_unref(
+                    pa_context_get_source_info_by_index(context_, index, Callbacks::sourceChanged, this));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SERVER:
-            pa_operation_unref(pa_context_get_server_info(context_, &Callbacks::serverInfo, this));
+            pa_operation_unref(pa_context_get_server_info(context_, Callbacks::serverChanged, this));
             break;
         default:
             break;
@@ -468,11 +480,11 @@ void PulseDriver::writeFinished() {
         const std::string kind = object.substr(0, colon);
         const auto index = static_cast<std::uint32_t>(std::stoul(object.substr(colon + 1)));
         if (kind == "sink")
-            pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, &Callbacks::sinkInfo, this));
+            pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, Callbacks::sinkChanged, this));
         else if (kind == "input")
-            pa_operation_unref(pa_context_get_sink_input_info(context_, index, &Callbacks::inputInfo, this));
+            pa_operation_unref(pa_context_get_sink_input_info(context_, index, Callbacks::inputChanged, this));
         else
-            pa_operation_unref(pa_context_get_source_info_by_index(context_, index, &Callbacks::sourceInfo, this));
+            pa_operation_unref(pa_context_get_source_info_by_index(context_, index, Callbacks::sourceChanged, this));
     }
 }
 
@@ -621,8 +633,10 @@ DWORD PulseDriver::meterValue(const PulseBinding& binding) {
     }
     if (source.empty()) return 0;
     auto it = meters_.find(key);
-    // A stream moved to another sink is metered there afresh.
-    if (it != meters_.end() && (it->second->failed || it->second->sink != sink)) {
+    // One that failed is tried again once the reaper has taken it (at most
+    // once a second); a stream moved to another sink is metered there afresh.
+    if (it != meters_.end() && it->second->failed) return 0;
+    if (it != meters_.end() && it->second->sink != sink) {
         closeMeter(*it->second);
         meters_.erase(it);
         it = meters_.end();
