@@ -369,11 +369,12 @@ void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
     QCOMPARE(v[sourceIndex(rec, "Null Input")], DWORD(1));
 
     // The same source made again is another object on the server: the list
-    // reaches the new one.
-    const int lineChanges = notes_->count(MM_MIXM_LINE_CHANGE, rec.line.info.dwLineID);
+    // reaches the new one. (The tree is new after a line change.)
+    const DWORD recLine = rec.line.info.dwLineID;
+    const int lineChanges = notes_->count(MM_MIXM_LINE_CHANGE, recLine);
     QVERIFY(pulse_->pactl({"unload-module", module->trimmed()}));
     QVERIFY(pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
-    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, rec.line.info.dwLineID) >= lineChanges + 2, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, recLine) >= lineChanges + 2, kTimeout);
     const DriverDestination& again = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
     QTRY_COMPARE_WITH_TIMEOUT(sourceNames(again).size(), 2, kTimeout);
     const DriverControl& list = *controlOfType(again.line, MIXERCONTROL_CONTROLTYPE_MUX);
