@@ -106,6 +106,7 @@ void MixerController::Button1Click() {
     s.MeterChannelName = play.strips().front()->Name();
     trace(QStringLiteral("fin button1, n1 := 0"));
     s.BoundProductName = play.Mixer->ProductName();
+    rememberBoundLines();
 }
 
 bool MixerController::Button3Click() {

@@ -11,6 +11,7 @@
 #include "config/channel_dialog.h"
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
+#include "platform/mixer_service.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
 #include "strips/channel_strip.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 MixerController::MixerController(SharedState& state, UserMessages& messages, Windows windows, QObject* parent)
     : QObject(parent),
@@ -38,7 +40,10 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     // Every mixer object follows the card set on its own; the playback
     // window's tells us, after it has.
     play.Mixer->OnDevicesChange = [this](TAudioMixer*) { devicesChanged(); };
+    // The bound card's set of lines changed (a stream started or ended).
+    play.Mixer->OnLineChange = [this](TAudioMixer*, int, int) { requestRebind(); };
     state_.ChangeGuard.setOnIdle([this] {
+        if (rebindWanted_) requestRebind();
         if (refreshWanted_) requestRefresh();
     });
 
@@ -100,11 +105,149 @@ void MixerController::runRequestedRefresh() {
     refreshPosted_ = false;
     if (!refreshWanted_ || !state_.ChangeGuard.idle() || ending_) return;
     refreshWanted_ = false;
-    if (state_.BoundProductName != w_.play.Mixer->ProductName()) {
-        endForChangedCards();
+    if (state_.BoundProductName != w_.play.Mixer->ProductName() && !waitingForOutput_) {
+        if (deviceLossIsRoutine())
+            rebind();
+        else
+            endForChangedCards();
         return;
     }
     Button5Click();
+}
+
+void MixerController::requestRebind() {
+    rebindWanted_ = true;
+    if (!state_.ChangeGuard.idle() || rebindPosted_ || ending_) return;
+    rebindPosted_ = true;
+    QMetaObject::invokeMethod(this, &MixerController::runRequestedRebind, Qt::QueuedConnection);
+}
+
+void MixerController::runRequestedRebind() {
+    rebindPosted_ = false;
+    // Under the guard it waits: a drag is never cut off.
+    if (!rebindWanted_ || !state_.ChangeGuard.idle() || ending_ || waitingForOutput_) return;
+    rebindWanted_ = false;
+    rebind();
+}
+
+namespace {
+
+// Line ids are 32-bit: this one stands for no line.
+constexpr unsigned long kNoLine = ~0ul;
+
+unsigned long lineIdAt(TAudioMixer* mixer, int dest, int conn) {
+    const TMixerDestinations* list = mixer->Destinations();
+    if (!list || dest < 0 || dest >= list->Count()) return kNoLine;
+    const TMixerDestination* d = list->Items(dest);
+    if (conn < 0) return d->LineInfo.dwLineID;
+    return conn < d->Connections.Count() ? d->Connections.Items(conn)->LineInfo.dwLineID : kNoLine;
+}
+
+std::vector<unsigned long> linesOf(TAudioMixer* mixer, int dest) {
+    std::vector<unsigned long> ids;
+    const TMixerDestinations* list = mixer->Destinations();
+    const int count = list && dest >= 0 && dest < list->Count() ? list->Items(dest)->Connections.Count() : -1;
+    for (int c = -1; c < count; ++c) ids.push_back(lineIdAt(mixer, dest, c));
+    return ids;
+}
+
+unsigned long lineAt(const std::vector<unsigned long>& lines, int conn) {
+    const std::size_t i = static_cast<std::size_t>(conn + 1);
+    return conn >= -1 && i < lines.size() ? lines[i] : kNoLine;
+}
+
+// The connection index a line id has now, -1 for the destination, -2 for none.
+int connOf(const std::vector<unsigned long>& lines, unsigned long id) {
+    if (id == kNoLine) return -2;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == id) return static_cast<int>(i) - 1;
+    return -2;
+}
+
+}  // namespace
+
+void MixerController::rememberBoundLines() {
+    TAudioMixer* mixer = w_.play.Mixer;
+    mixer->SetMixerId(state_.MixerIndex);
+    playLines_ = linesOf(mixer, state_.PlayDestIndex);
+    recLines_ = linesOf(mixer, state_.RecDestIndex);
+}
+
+void MixerController::rebind() {
+    SharedState& s = state_;
+    TForm1& play = w_.play;
+    ++rebinds_;
+    qCInfo(lcCards) << "the lines of card" << s.MixerIndex << "changed: binding again";
+    // What the user set, by line: the strips' indices may shift.
+    std::vector<std::pair<unsigned long, bool>> links;
+    for (ChannelStrip* strip : play.strips())
+        if (strip->Bound()) links.emplace_back(lineAt(playLines_, strip->Conn()), strip->Linked());
+    for (ChannelStrip* strip : w_.rec.strips())
+        if (strip->Bound()) links.emplace_back(lineAt(recLines_, strip->Conn()), strip->Linked());
+    const bool meteringPlay = s.MeterDestIndex == s.PlayDestIndex;
+    const int meterConn = static_cast<std::int8_t>(s.MeterSourceIndex);
+    const unsigned long meterLine = lineAt(meteringPlay ? playLines_ : recLines_, meterConn);
+    const QString meterName = s.MeterChannelName;
+    {
+        const ChangeGuard::Hold writing = s.ChangeGuard.hold();
+        Button1Click();
+        auto linkOf = [&links](unsigned long id) {
+            for (const auto& [line, linked] : links)
+                if (line == id && id != kNoLine) return std::optional<bool>(linked);
+            return std::optional<bool>();
+        };
+        for (ChannelStrip* strip : play.strips())
+            if (auto linked = linkOf(lineAt(playLines_, strip->Conn())); strip->Bound() && linked && !*linked)
+                strip->SetLinkedLayout(false);
+        for (ChannelStrip* strip : w_.rec.strips())
+            if (auto linked = linkOf(lineAt(recLines_, strip->Conn())); strip->Bound() && linked && !*linked)
+                strip->SetLinkedLayout(false);
+        // The VU window goes on metering its line where that line still is.
+        const int conn = connOf(meteringPlay ? playLines_ : recLines_, meterLine);
+        if (conn != -2) {
+            s.MeterDestIndex = meteringPlay ? s.PlayDestIndex : s.RecDestIndex;
+            s.MeterSourceIndex = conn < 0 ? 255 : static_cast<std::uint8_t>(conn);
+            s.MeterChannelName = meterName;
+        }
+    }
+    refreshWanted_ = false;
+    Button5Click();
+}
+
+bool MixerController::deviceLossIsRoutine() const { return w_.play.Mixer->Service().driver().deviceLossIsRoutine(); }
+
+void MixerController::rebindToFirstDevice() {
+    SharedState& s = state_;
+    Trec& rec = w_.rec;
+    for (int i = 0; i < static_cast<int>(rec.card.size()); ++i) rec.card[i]->setChecked(i == 0);
+    {
+        const ChangeGuard::Hold writing = s.ChangeGuard.hold();
+        s.MixerIndex = 0;
+        w_.play.Mixer->SetMixerId(0);
+        rec.Mixer->SetMixerId(0);
+        Button1Click();
+    }
+    ++rebinds_;
+    refreshWanted_ = false;
+    Button5Click();
+}
+
+QString MixerController::outputLost() {
+    TForm1& play = w_.play;
+    const QString gone = state_.BoundProductName;
+    for (ChannelStrip* strip : play.strips()) strip->MarkUnbound();
+    for (ChannelStrip* strip : w_.rec.strips()) strip->MarkUnbound();
+    if (play.Mixer->MixerCount() < 1) {
+        // Nothing left to show (the sound server itself went): the first
+        // output that comes is bound then.
+        waitingForOutput_ = true;
+        return QStringLiteral(
+                   "The sound output \"%1\" is gone and no other is left. Tavlo shows the next one that comes.")
+            .arg(gone);
+    }
+    rebindToFirstDevice();
+    return QStringLiteral("The sound output \"%1\" is gone. Tavlo now shows \"%2\".")
+        .arg(gone, play.Mixer->ProductName());
 }
 
 void MixerController::endForChangedCards() {
@@ -121,7 +264,18 @@ void MixerController::endForChangedCards() {
 void MixerController::devicesChanged() {
     TForm1& play = w_.play;
     qCInfo(lcCards) << "sound cards now:" << play.Mixer->MixerCount();
-    if (play.Mixer->DeviceGone()) {
+    QString note;  // said once everything is in place
+    if (waitingForOutput_) {
+        if (play.Mixer->MixerCount() < 1) return;
+        waitingForOutput_ = false;
+        rebindToFirstDevice();
+    } else if (play.Mixer->DeviceGone() && deviceLossIsRoutine()) {
+        note = outputLost();
+        if (waitingForOutput_) {
+            messages_.information(note);
+            return;
+        }
+    } else if (play.Mixer->DeviceGone()) {
         // The windows are bound to a card that is no more.
         for (ChannelStrip* strip : play.strips()) strip->MarkUnbound();
         for (ChannelStrip* strip : w_.rec.strips()) strip->MarkUnbound();
@@ -135,4 +289,5 @@ void MixerController::devicesChanged() {
     const int count = play.Mixer->MixerCount();
     nameCardMenu(count);
     showCardMenuItems(count);
+    if (!note.isEmpty()) messages_.information(note);
 }

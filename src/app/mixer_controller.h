@@ -13,7 +13,13 @@
 //   event loop); a change arriving while the guard is held is kept and
 //   refreshed once when the guard returns to 0.
 // - A card whose product name is no longer the bound one, or the bound card
-//   disappearing, warns once and ends the program.
+//   disappearing, warns once and ends the program. Where devices come and
+//   go in ordinary use (a sound server's outputs), the windows are rebound
+//   to device 0 instead, and an output that went is said once.
+// - A line change on the bound card (an application's stream starting or
+//   ending) rebinds both windows: once per turn of the event loop, never
+//   while the guard is held, keeping each remaining strip's link state and
+//   the metered line.
 // - The bound card keeps being the one in use when other cards come or go.
 
 #include "strips/change_guard.h"
@@ -131,6 +137,8 @@ public:
 
     // Refreshes run so far (Button5Click), for tests and diagnostics.
     int refreshCount() const { return refreshes_; }
+    // Rebinds after line changes or a lost output, for tests and diagnostics.
+    int rebindCount() const { return rebinds_; }
 
     // A diagnostic trace point: logged, and shown in a box unless traces
     // are off (they are as soon as the splash exists).
@@ -171,6 +179,18 @@ private:
 
     void requestRefresh();
     void runRequestedRefresh();
+    void requestRebind();
+    void runRequestedRebind();
+    // Button1Click and Button5Click, keeping what the user set on the lines
+    // that remain (link states, the metered line).
+    void rebind();
+    // The line ids each connection index stood for at the last binding.
+    void rememberBoundLines();
+    bool deviceLossIsRoutine() const;
+    // The bound output went away: rebind to device 0, or wait for one.
+    // What to tell the user.
+    QString outputLost();
+    void rebindToFirstDevice();
     void devicesChanged();
     // Warns once that the card set changed and ends the program.
     void endForChangedCards();
@@ -182,6 +202,13 @@ private:
     std::unique_ptr<MeterPoll> poll_;
     bool refreshWanted_ = false;
     bool refreshPosted_ = false;
+    bool rebindWanted_ = false;
+    bool rebindPosted_ = false;
+    bool waitingForOutput_ = false;
+    int rebinds_ = 0;
+    // Index 0 the destination line, 1 + c connection c.
+    std::vector<unsigned long> playLines_;
+    std::vector<unsigned long> recLines_;
     bool ending_ = false;
     int refreshes_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/driver_factory.h"
 
 #include "platform/alsa/alsa_driver.h"
+#include "platform/pulse/pulse_driver.h"
 #include "platform/runtime_dir.h"
 #include "platform/sim/sim_driver.h"
 
@@ -35,7 +36,15 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
         }
         return driver;
     }
-    if (s.isEmpty() || s == QLatin1String("alsa")) return makeAlsaDriver({}, error);
+    if (s == QLatin1String("pulse")) return PulseDriver::open(kSoundServerBound, error);
+    if (s.isEmpty()) {
+        // What a desktop runs; a system without a sound server has its cards.
+        QString why;
+        if (auto pulse = PulseDriver::open(kSoundServerBound, &why)) return pulse;
+        qCDebug(lcPulse).noquote() << why << "- using the ALSA cards";
+        return makeAlsaDriver({}, error);
+    }
+    if (s == QLatin1String("alsa")) return makeAlsaDriver({}, error);
     if (s.startsWith(QLatin1String("alsa:"))) {
         const QStringList names = s.mid(5).split(QLatin1Char(','), Qt::SkipEmptyParts);
         if (names.isEmpty()) {
@@ -46,7 +55,7 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
         return makeAlsaDriver(names, error);
     }
     if (error)
-        *error = QStringLiteral("%1=\"%2\" is not understood; use demo, sim:PATH, alsa or alsa:NAME")
+        *error = QStringLiteral("%1=\"%2\" is not understood; use demo, sim:PATH, pulse, alsa or alsa:NAME")
                      .arg(kMixerSelectionVariable, s);
     return nullptr;
 }

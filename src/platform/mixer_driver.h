@@ -34,6 +34,11 @@ public:
     // Writes the values (already range-checked by the service). False on failure.
     virtual bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) = 0;
 
+    // True where devices come and go in ordinary use (a sound server's
+    // outputs: a headset plugged in or out), so that losing the one in use
+    // is no reason to stop; false for sound cards.
+    virtual bool deviceLossIsRoutine() const { return false; }
+
 signals:
     // A control's value changed outside this process (another program, the
     // hardware). The service's own writes are notified by the service.

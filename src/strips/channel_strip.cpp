@@ -185,10 +185,11 @@ void ChannelStrip::BuildFader(Fader& f, Side side) {
     QFont rf = f.readout->font();
     rf.setPixelSize(10);
     f.readout->setFont(rf);
+    // While Read fills both read-outs, their write-back waits for both.
     if (isLeft)
-        f.readout->OnChange = [this](TTwoDigitEdit*) { WriteLeft(); };
+        f.readout->OnChange = [this](TTwoDigitEdit*) { reading_ ? void(readChanged_ = true) : WriteLeft(); };
     else
-        f.readout->OnChange = [this](TTwoDigitEdit*) { WriteRight(); };
+        f.readout->OnChange = [this](TTwoDigitEdit*) { reading_ ? void(readChanged_ = true) : WriteRight(); };
 
     f.plus = make<TStepButton>(panel_, isLeft ? n.stepLPlus : n.stepRPlus, QRect(6, 125, 10, 8));
     f.plus->SetGlyph(TStepButton::GlyphKind::Up);

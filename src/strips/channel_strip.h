@@ -188,5 +188,7 @@ private:
     bool rereading_ = false;
     bool deferring_ = false;
     bool writeDeferred_ = false;
-    QString textsBefore_[2];  // the read-outs when writes began to wait
+    QString textsBefore_[2];    // the read-outs when writes began to wait
+    bool reading_ = false;      // Read is filling the read-outs
+    bool readChanged_ = false;  // and one of them changed
 };

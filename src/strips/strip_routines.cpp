@@ -158,10 +158,16 @@ void ChannelStrip::Read() {
     bool stereo = false, volDisabled = false, muteDisabled = false;
     if (!mixer_->GetLineLevels(Dest(), Conn(), l, r, m, stereo, volDisabled, muteDisabled)) return;
     if (s.SwapLR) std::swap(l, r);
+    // Both read-outs first, then one write-back with both: writing after
+    // each would send the line's other channel its old level for a moment.
+    reading_ = true;
+    readChanged_ = false;
     left_.readout->setText(readoutText(l));
     PlaceCursor(left_, positionFromLevel(l));
     right_.readout->setText(readoutText(r));
     PlaceCursor(right_, positionFromLevel(r));
+    reading_ = false;
+    if (readChanged_) WriteRight();
 }
 
 // --- the wheel ---------------------------------------------------------------

@@ -253,7 +253,8 @@ QString mixerCtlUsage() {
         "  get ID               a control's values (device 0, or -d N)\n"
         "  set ID VALUE...      set a control's values: one per item for every channel, or all of them\n"
         "  watch                print each change notification as it arrives, until interrupted\n"
-        "The sound back end is chosen by TAVLO_MIXER: demo, sim:PATH, alsa (default) or alsa:NAME[,NAME...].\n");
+        "The sound back end is chosen by TAVLO_MIXER: demo, sim:PATH, pulse, alsa or alsa:NAME[,NAME...]; unset, the "
+        "sound server when one answers, else alsa.\n");
 }
 
 int runMixerCtl(MixerService& service, const QStringList& argsIn, QTextStream& out, QTextStream& err) {

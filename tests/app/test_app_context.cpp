@@ -10,10 +10,12 @@
 #include "mixer/audio_mixer.h"
 #include "platform/alsa/alsa_driver.h"
 #include "platform/mixer_service.h"
+#include "platform/pulse/pulse_driver.h"
 #include "platform/sim/sim_driver.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
 #include "strips/channel_strip.h"
+#include "support/pulse_server.h"
 #include "support/recorded_messages.h"
 #include "test_cards.h"
 
@@ -50,6 +52,8 @@ QByteArray cardValues(const testcard::StateFile& file) {
 }
 
 }  // namespace
+
+#include <chrono>
 
 class TestAppContext : public QObject {
     Q_OBJECT
@@ -274,6 +278,145 @@ private slots:
             QTest::qWait(5);
         }
         QCOMPARE(log.warnings.size(), 1);
+    }
+
+    // A refresh fills both read-outs of a strip before writing it back, once:
+    // the card never sees the other channel's old level on the way.
+    void aRefreshWritesAStripBackOnce() {
+        AppContext ctx(SimDriver::demo());
+        ctx.createWindows();
+        QCoreApplication::processEvents();
+        auto* driver = static_cast<SimDriver*>(&ctx.service().driver());
+        MixerController* ctl = ctx.controller();
+        TAudioMixer* mixer = ctx.Form1()->Mixer;
+        const int dest = ctx.state().PlayDestIndex;
+        const DWORD volume = mixer->Destinations()->Items(dest)->Controls.Items(0).dwControlID;
+        // What one write of the master line costs on this card.
+        int l = 0, r = 0, m = 0;
+        bool stereo = false, vd = false, md = false;
+        QVERIFY(mixer->GetLineLevels(dest, -1, l, r, m, stereo, vd, md));
+        QVERIFY(stereo);
+        int before = driver->writeCount(0);
+        QVERIFY(mixer->SetLineLevels(dest, -1, l, r, m));
+        const int oneWrite = driver->writeCount(0) - before;
+        QTest::qWait(20);
+
+        const int refreshes = ctl->refreshCount();
+        before = driver->writeCount(0);
+        driver->changeExternally(0, volume, {655 * 30, 655 * 70});
+        QTRY_COMPARE(ctl->refreshCount(), refreshes + 1);
+        QCOMPARE(driver->writeCount(0) - before, oneWrite);
+        QCOMPARE(driver->values(0, volume), (std::vector<DWORD>{655 * 30, 655 * 70}));
+    }
+
+    // A line change on the bound card rebinds both windows, not under the
+    // guard, keeping the strips' link states and the metered line.
+    void lineChangesRebindKeepingWhatTheUserSet() {
+        RecordedMessages::Log log;
+        AppContext ctx(SimDriver::demo(), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        QCoreApplication::processEvents();
+        auto* driver = static_cast<SimDriver*>(&ctx.service().driver());
+        MixerController* ctl = ctx.controller();
+        SharedState& s = ctx.state();
+        ChannelStrip* separate = nullptr;
+        ChannelStrip* linked = nullptr;
+        for (ChannelStrip* strip : ctx.Form1()->strips()) {
+            if (!strip->Bound() || strip->Conn() < 0) continue;
+            (separate ? linked : separate) = strip;
+            if (linked) break;
+        }
+        QVERIFY(separate && linked);
+        separate->LinkMouseDown();
+        QVERIFY(!separate->Linked());
+        QVERIFY(linked->Linked());
+        s.MeterDestIndex = s.PlayDestIndex;
+        s.MeterSourceIndex = static_cast<std::uint8_t>(linked->Conn());
+        s.MeterChannelName = linked->Name();
+        const DWORD playLine = ctx.Form1()->Mixer->Destinations()->Items(s.PlayDestIndex)->LineInfo.dwLineID;
+
+        {
+            const ChangeGuard::Hold drag = s.ChangeGuard.hold(ChangeGuard::Dragging);
+            driver->raiseLineChange(0, playLine);
+            driver->raiseLineChange(0, playLine);
+            QTest::qWait(20);
+            QCOMPARE(ctl->rebindCount(), 0);
+        }
+        QTRY_COMPARE(ctl->rebindCount(), 1);
+        QTest::qWait(20);
+        QCOMPARE(ctl->rebindCount(), 1);
+        QVERIFY(!separate->Linked());
+        QVERIFY(linked->Linked());
+        QCOMPARE(int(s.MeterSourceIndex), linked->Conn());
+        QCOMPARE(s.MeterChannelName, linked->Name());
+        QVERIFY(log.count() == 0);
+    }
+
+    // Against a real sound server: a stream that starts gets its strip and
+    // loses it when it ends; the bound output going away rebinds to the
+    // default one with one word to the user; the server going leaves the
+    // windows waiting, and its return binds them again.
+    void soundServerStreamsAndOutputsComeAndGo() {
+        if (!PulseServer::installed())
+            QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)");
+        using namespace std::chrono_literals;
+        PulseServer pulse;
+        QString why;
+        QVERIFY2(pulse.start(&why), qPrintable(why));
+        pulse.useFromThisProcess();
+        const auto module = pulse.pactl(
+            {"load-module", "module-null-sink", "sink_name=head", "sink_properties=device.description=Headset"});
+        QVERIFY2(module, qPrintable(pulse.lastError()));
+        QVERIFY(pulse.pactl({"set-default-sink", "fake"}));
+        auto driver = PulseDriver::open(1000ms, &why);
+        QVERIFY2(driver, qPrintable(why));
+        RecordedMessages::Log log;
+        AppContext ctx(std::move(driver), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        MixerController* ctl = ctx.controller();
+        TForm1& play = *ctx.Form1();
+        auto boundNames = [&play] {
+            QStringList names;
+            for (ChannelStrip* strip : play.strips())
+                if (strip->Bound()) names << strip->Name();
+            return names;
+        };
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
+        QCOMPARE(boundNames(), QStringList{QStringLiteral("Master")});
+
+        QVERIFY(pulse.play(QStringLiteral("fake"), 0.5, 20, QStringLiteral("Tone player")));
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(), (QStringList{"Master", "Tone player"}), PulseServer::kTimeout);
+        QVERIFY(ctl->rebindCount() >= 1);
+        pulse.stopPlaying();
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(), QStringList{QStringLiteral("Master")}, PulseServer::kTimeout);
+
+        // Bound to the headset, which is then unplugged.
+        ctl->switchCard(2);
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Headset"));
+        QVERIFY(pulse.pactl({"unload-module", module->trimmed()}));
+        QTRY_COMPARE_WITH_TIMEOUT(log.information.size(), 1, PulseServer::kTimeout);
+        QCOMPARE(log.information.front(),
+                 QStringLiteral("The sound output \"Headset\" is gone. Tavlo now shows \"Fake\"."));
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
+        QCOMPARE(int(ctx.state().MixerIndex), 0);
+        QVERIFY(play.strips().front()->Bound());
+        QVERIFY(log.warnings.isEmpty());
+
+        // The server itself goes, and comes back.
+        pulse.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(log.information.size(), 2, PulseServer::kTimeout);
+        QVERIFY(log.information.back().contains(QStringLiteral("no other is left")));
+        for (ChannelStrip* strip : play.strips()) QVERIFY(!strip->Bound());
+        QVERIFY2(pulse.start(&why), qPrintable(why));
+        QTRY_VERIFY_WITH_TIMEOUT(play.strips().front()->Bound(), PulseServer::kTimeout);
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
+        QCOMPARE(log.information.size(), 2);
+        QVERIFY(log.warnings.isEmpty());
+        // And the windows follow it again.
+        const int refreshes = ctl->refreshCount();
+        QVERIFY(pulse.pactl({"set-sink-volume", "fake", "30%"}));
+        QTRY_VERIFY_WITH_TIMEOUT(ctl->refreshCount() > refreshes, PulseServer::kTimeout);
+        QCOMPARE(play.findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("30"));
     }
 
     void noSoundCardStillStarts() {

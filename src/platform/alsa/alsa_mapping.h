@@ -5,6 +5,7 @@
 
 #include "platform/alsa/control_binding.h"
 #include "platform/device_model.h"
+#include "platform/id_registry.h"
 
 #include <alsa/asoundlib.h>
 
@@ -14,23 +15,6 @@
 struct CardIdentity {
     std::string name;    // the card's name (szPname)
     int cardIndex = -1;  // ALSA card number, -1 for devices without one
-};
-
-// Hands out line and control ids by what they stand for, so that a rebuilt
-// model keeps the ids of the lines and controls that still exist and never
-// reuses the id of one that went away.
-class IdRegistry {
-public:
-    DWORD line(const std::string& key) { return idFor(lines_, key); }
-    DWORD control(const std::string& key) { return idFor(controls_, key); }
-
-private:
-    static DWORD idFor(std::unordered_map<std::string, DWORD>& ids, const std::string& key) {
-        auto [it, added] = ids.try_emplace(key, static_cast<DWORD>(ids.size() + 1));
-        return it->second;
-    }
-    std::unordered_map<std::string, DWORD> lines_;
-    std::unordered_map<std::string, DWORD> controls_;
 };
 
 struct AlsaMapping {

@@ -1,0 +1,99 @@
+#pragma once
+// The PulseAudio back end (PipeWire's PulseAudio interface too): one
+// device per sink, the application streams as its source lines, live peak
+// meters. Everything runs on the UI thread through QtPulseMainloop.
+// The mapping is described in pulse_mapping.cpp.
+
+#include "platform/mixer_driver.h"
+#include "platform/pulse/pulse_mapping.h"
+
+#include <QLoggingCategory>
+#include <QString>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct pa_context;
+struct pa_stream;
+class QtPulseMainloop;
+class QTimer;
+
+Q_DECLARE_LOGGING_CATEGORY(lcPulse)
+
+class PulseDriver : public MixerDriver {
+    Q_OBJECT
+public:
+    // Connects to the server (never starting one) and loads the first
+    // device list, waiting at most `bound`; null with *error set when no
+    // server answers by then. From then on everything is asynchronous: a
+    // server that goes away takes its devices with it, and they come back
+    // when it does.
+    static std::unique_ptr<PulseDriver> open(std::chrono::milliseconds bound, QString* error);
+    ~PulseDriver() override;
+
+    int deviceCount() const override;
+    DeviceKey deviceKey(int index) const override;
+    const DeviceModel* model(DeviceKey key) const override;
+    bool readValues(DeviceKey key, DWORD controlId, std::span<DWORD> values) override;
+    bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
+    bool deviceLossIsRoutine() const override { return true; }
+
+    // For tests and diagnostics.
+    bool connected() const { return loaded_; }
+    int meterStreams() const { return static_cast<int>(meters_.size()); }
+    // How long a meter nobody reads keeps its stream.
+    static constexpr std::chrono::milliseconds kMeterIdle{3000};
+
+private:
+    struct Device {
+        DeviceKey key = 0;
+        std::uint32_t sink = 0;
+        IdRegistry ids;
+        PulseMapping mapping;
+        std::vector<std::string> signatures;        // per destination
+        std::map<DWORD, std::vector<DWORD>> known;  // values last reported, by control
+    };
+    struct Meter;
+    class Callbacks;
+
+    PulseDriver();
+    bool startContext(QString* error);
+    void onContextState();
+    void dropConnection();
+    void loadAll();
+    void loadDone();
+    void onEvent(unsigned type, std::uint32_t index);
+    // Brings the devices, their trees and the reported values in line with
+    // the server's state, and says what changed (values only when asked:
+    // not after this process's own writes).
+    void update(bool reportValues = true);
+    Device* find(DeviceKey key) const;
+    // Keeps the levels of an object with writes in flight (their answers
+    // would show older values) and notes it for a fresh look afterwards.
+    bool keepOwnLevels(const std::string& object) const { return writing_.count(object) != 0; }
+    void noteWrite(const std::string& object);
+    void writeFinished();
+    DWORD meterValue(const PulseBinding& binding);
+    Meter* openMeter(const std::string& key, const std::string& source, std::uint32_t monitorInput);
+    void reapMeters();
+    void closeMeter(Meter& meter);
+
+    std::unique_ptr<QtPulseMainloop> loop_;
+    pa_context* context_ = nullptr;
+    bool failed_ = false;
+    bool loaded_ = false;
+    bool started_ = false;  // start-up is over: failures are handled from the event loop
+    int pendingLoads_ = 0;
+    PulseServerState state_;
+    std::vector<std::unique_ptr<Device>> devices_;
+    DeviceKey nextKey_ = 1;
+    int writesInFlight_ = 0;
+    std::set<std::string> writing_;
+    std::map<std::string, std::unique_ptr<Meter>> meters_;
+    QTimer* reconnect_ = nullptr;
+    QTimer* reaper_ = nullptr;
+};

@@ -1,0 +1,467 @@
+// The PulseAudio driver: the level, channel and meter rules as functions,
+// then the driver against a real server with null sinks, a null source and
+// paplay for streams and sound.
+
+#include "platform/driver_factory.h"
+#include "platform/pulse/pulse_driver.h"
+#include "platform/pulse/pulse_mapping.h"
+#include "platform/pulse/qt_mainloop.h"
+#include "support/pulse_server.h"
+#include "test_cards.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <chrono>
+
+using namespace testcard;
+using namespace std::chrono_literals;
+using Values = std::vector<DWORD>;
+
+namespace {
+
+constexpr int kTimeout = PulseServer::kTimeout;
+
+QString sinkVolume(const PulseServer& pulse, const QString& sink) {
+    return pulse.pactl({"get-sink-volume", sink}).value_or(QString());
+}
+
+}  // namespace
+
+class TestPulseDriver : public QObject {
+    Q_OBJECT
+private slots:
+    void levelsRoundTripAndStopAtFullScale();
+    void aWriteBackKeepsWhatItShows();
+    void moreThanTwoChannelsShowAsTwo_data();
+    void moreThanTwoChannelsShowAsTwo();
+    void peaksBecomeMeterValues_data();
+    void peaksBecomeMeterValues();
+
+    void init();
+    void cleanup();
+    void noServerIsReportedAndTheDefaultFallsBack();
+    void sinksStreamsAndSourcesMap();
+    void volumesAndMuteGoBothWays();
+    void aVolumeAbove100PercentSurvivesItsReadBack();
+    void recordingSourceIsChosenThroughTheList();
+    void streamsComeAndGoWithTheirMeters();
+    void serverGoneAndBack();
+
+private:
+    bool startServer();
+    // The driver on this server inside a service, with a handle on device 0.
+    bool openService();
+    const DeviceModel& model(int index = 0) { return *driver_->model(driver_->deviceKey(index)); }
+
+    std::unique_ptr<PulseServer> pulse_;
+    std::unique_ptr<MixerService> service_;
+    PulseDriver* driver_ = nullptr;
+    std::unique_ptr<NotifyRecorder> notes_;
+    HMIXER handle_ = 0;
+};
+
+void TestPulseDriver::levelsRoundTripAndStopAtFullScale() {
+    for (DWORD level = 0; level <= 65535; ++level)
+        QCOMPARE(pulse_map::levelFromVolume(pulse_map::volumeFromLevel(level)), level);
+    QCOMPARE(pulse_map::volumeFromLevel(0), PA_VOLUME_MUTED);
+    QCOMPARE(pulse_map::volumeFromLevel(65535), PA_VOLUME_NORM);
+    QCOMPARE(pulse_map::volumeFromLevel(70000), PA_VOLUME_NORM);
+    QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_NORM / 2), DWORD(32768));
+    QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_NORM + 1), DWORD(65535));
+    QCOMPARE(pulse_map::levelFromVolume(PA_VOLUME_MAX), DWORD(65535));
+}
+
+void TestPulseDriver::aWriteBackKeepsWhatItShows() {
+    constexpr pa_volume_t N = PA_VOLUME_NORM;
+    pa_channel_map map{};
+    pa_channel_map_init_stereo(&map);
+    pa_cvolume loud{};
+    pa_cvolume_set(&loud, 2, N * 3 / 2);
+    // 99 and 99-as-64845 both show 99: nothing is sent.
+    QVERIFY(!pulse_map::volumeAfterWrite(loud, map, Values{65535, 64845}));
+    QVERIFY(!pulse_map::volumeAfterWrite(loud, map, Values{65535}));
+    // One fader moves: only its channel changes.
+    auto moved = pulse_map::volumeAfterWrite(loud, map, Values{65535, 32750});
+    QVERIFY(moved);
+    QCOMPARE(moved->values[0], N * 3 / 2);
+    QCOMPARE(moved->values[1], pulse_map::volumeFromLevel(32750));
+    // Within the read-out a level already shows, the volume stays.
+    pa_cvolume half{};
+    pa_cvolume_set(&half, 2, N / 2);  // 32768, read-out 50
+    QVERIFY(!pulse_map::volumeAfterWrite(half, map, Values{50 * 655, 50 * 655}));
+    QVERIFY(pulse_map::volumeAfterWrite(half, map, Values{49 * 655, 50 * 655}));
+}
+
+void TestPulseDriver::moreThanTwoChannelsShowAsTwo_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<std::vector<pa_volume_t>>("before");
+    QTest::addColumn<Values>("read");
+    QTest::addColumn<Values>("written");
+    QTest::addColumn<std::vector<pa_volume_t>>("after");
+    constexpr pa_volume_t N = PA_VOLUME_NORM;
+    // Channels: front-left, front-right, rear-left, rear-right, front-center, lfe.
+    QTest::newRow("5.1 halves each side")
+        << "front-left,front-right,rear-left,rear-right,front-center,lfe"
+        << std::vector<pa_volume_t>{N, N / 2, N / 2, N / 4, N, N} << Values{65535, 32768} << Values{32768, 16384}
+        << std::vector<pa_volume_t>{N / 2, N / 4, N / 4, N / 8, N / 2, N / 2};
+    QTest::newRow("a rear louder than the front leads its side")
+        << "front-left,front-right,rear-left,rear-right" << std::vector<pa_volume_t>{N / 4, N / 4, N / 2, N / 2}
+        << Values{32768, 32768} << Values{65535, 65535} << std::vector<pa_volume_t>{N / 2, N / 2, N, N};
+    QTest::newRow("silent side comes up to the level")
+        << "front-left,front-right,front-center" << std::vector<pa_volume_t>{0, N, N} << Values{0, 65535}
+        << Values{32768, 65535} << std::vector<pa_volume_t>{N / 2, N, N};
+    QTest::newRow("only the middle: the left level for all")
+        << "front-center,lfe" << std::vector<pa_volume_t>{N, N / 2} << Values{65535, 65535} << Values{32768, 0}
+        << std::vector<pa_volume_t>{N / 2, N / 4};
+    QTest::newRow("mono") << "mono" << std::vector<pa_volume_t>{N / 2} << Values{32768} << Values{65535}
+                          << std::vector<pa_volume_t>{N};
+}
+
+void TestPulseDriver::moreThanTwoChannelsShowAsTwo() {
+    QFETCH(QString, layout);
+    QFETCH(std::vector<pa_volume_t>, before);
+    QFETCH(Values, read);
+    QFETCH(Values, written);
+    QFETCH(std::vector<pa_volume_t>, after);
+    pa_channel_map map{};
+    QVERIFY(pa_channel_map_parse(&map, layout.toLatin1().constData()));
+    pa_cvolume v{};
+    v.channels = static_cast<uint8_t>(before.size());
+    std::copy(before.begin(), before.end(), v.values);
+    QCOMPARE(pulse_map::levelsOf(v, map), read);
+    const pa_cvolume w = pulse_map::withLevels(v, map, written);
+    QCOMPARE(int(w.channels), int(after.size()));
+    for (std::size_t c = 0; c < after.size(); ++c)
+        QVERIFY2(std::abs(int(w.values[c]) - int(after[c])) <= 1,
+                 qPrintable(QStringLiteral("channel %1: %2, not %3").arg(c).arg(w.values[c]).arg(after[c])));
+}
+
+void TestPulseDriver::peaksBecomeMeterValues_data() {
+    QTest::addColumn<float>("peak");
+    QTest::addColumn<DWORD>("value");
+    QTest::newRow("silence") << 0.0f << DWORD(0);
+    QTest::newRow("-1 dBFS is the first over-peak") << 0.891f << DWORD(18000);
+    QTest::newRow("just under -1 dBFS") << 0.8909f << DWORD(17998);
+    QTest::newRow("full scale") << 1.0f << DWORD(20202);
+    QTest::newRow("clipped far over") << 2.0f << DWORD(32767);
+    QTest::newRow("not a number") << std::nanf("") << DWORD(0);
+    QTest::newRow("negative") << -0.5f << DWORD(0);
+}
+
+void TestPulseDriver::peaksBecomeMeterValues() {
+    QFETCH(float, peak);
+    QFETCH(DWORD, value);
+    QCOMPARE(pulse_map::meterFromPeak(peak), value);
+}
+
+// --- against a real server ---------------------------------------------------------
+
+void TestPulseDriver::init() {
+    if (QByteArray(QTest::currentTestFunction()).endsWith("_data")) return;
+    pulse_ = std::make_unique<PulseServer>();
+    notes_ = std::make_unique<NotifyRecorder>();
+}
+
+void TestPulseDriver::cleanup() {
+    service_.reset();
+    driver_ = nullptr;
+    notes_.reset();
+    pulse_.reset();
+}
+
+bool TestPulseDriver::startServer() {
+    if (!PulseServer::installed()) return false;
+    QString why;
+    if (!pulse_->start(&why)) qFatal("%s", qPrintable(why));
+    pulse_->useFromThisProcess();
+    return true;
+}
+
+bool TestPulseDriver::openService() {
+    QString error;
+    auto d = PulseDriver::open(1000ms, &error);
+    if (!d) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    driver_ = d.get();
+    service_ = std::make_unique<MixerService>(std::move(d));
+    return service_->mixerOpen(&handle_, 0, notes_.get(), 0, CALLBACK_WINDOW) == MMSYSERR_NOERROR;
+}
+
+#define NEED_SERVER()                                                                                            \
+    do {                                                                                                         \
+        if (!startServer()) QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)"); \
+    } while (0)
+
+void TestPulseDriver::noServerIsReportedAndTheDefaultFallsBack() {
+    QTemporaryDir nowhere;
+    qputenv("PULSE_SERVER", ("unix:" + nowhere.filePath("none")).toLocal8Bit());
+    const auto start = std::chrono::steady_clock::now();
+    QString error;
+    QVERIFY(!PulseDriver::open(1000ms, &error));
+    QVERIFY2(error.contains(QStringLiteral("server")), qPrintable(error));
+    QVERIFY(std::chrono::steady_clock::now() - start < 1500ms);
+    // With nothing chosen, the cards are used instead.
+    auto fallback = makeMixerDriver(QString(), &error);
+    QVERIFY2(fallback, qPrintable(error));
+    QVERIFY(!fallback->deviceLossIsRoutine());
+    QVERIFY(!makeMixerDriver(QStringLiteral("pulse"), &error));
+    if (!startServer()) return;
+    auto chosen = makeMixerDriver(QString(), &error);
+    QVERIFY2(chosen, qPrintable(error));
+    QVERIFY(chosen->deviceLossIsRoutine());
+}
+
+void TestPulseDriver::sinksStreamsAndSourcesMap() {
+    NEED_SERVER();
+    QVERIFY(pulse_->pactl({"load-module", "module-null-sink", "sink_name=second",
+                           "sink_properties=device.description=Second", "channels=6", "channel_map=surround-51"}));
+    QVERIFY(pulse_->pactl({"set-default-sink", "fake"}));
+    QVERIFY(pulse_->pactl({"set-default-source", "fakemic"}));
+    QVERIFY(openService());
+
+    // One device per sink, the default first, each named by its description.
+    QCOMPARE(driver_->deviceCount(), 2);
+    QCOMPARE(QString::fromLatin1(model(0).caps.szPname), QStringLiteral("Fake"));
+    QCOMPARE(QString::fromLatin1(model(1).caps.szPname), QStringLiteral("Second"));
+    const DriverDestination* play = destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    QVERIFY(play);
+    QCOMPARE(controlNames(play->line), (QStringList{"Volume", "Mute", "Peak"}));
+    QCOMPARE(play->line.info.cChannels, DWORD(2));
+    QVERIFY(play->sources.empty());  // nothing plays yet
+    // Six channels show as two.
+    const DriverDestination* second = destinationOfType(model(1), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    QCOMPARE(second->line.info.cChannels, DWORD(2));
+
+    // Recording: the sources that are not monitors, chosen through a list;
+    // the lines have a level and no mute.
+    const DriverDestination* rec = destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
+    QVERIFY(rec);
+    QCOMPARE(controlNames(rec->line),
+             (QStringList{"Recording Volume", "Recording Mute", "Recording Peak", "Recording Source"}));
+    const DriverControl* mux = controlOfType(rec->line, MIXERCONTROL_CONTROLTYPE_MUX);
+    QCOMPARE(itemNames(*mux).size(), 1);
+    QCOMPARE(rec->sources.size(), std::size_t(1));
+    QVERIFY(!controlOfType(rec->sources[0], MIXERCONTROL_CONTROLTYPE_MUTE));
+    QVERIFY(controlOfType(rec->sources[0], MIXERCONTROL_CONTROLTYPE_VOLUME));
+    Values v;
+    QCOMPARE(getValues(*service_, handle_, rec->line, *mux, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, Values{1});
+
+    // A new default sink is device 0 from then on.
+    QSignalSpy devices(&service_->driver(), &MixerDriver::devicesChanged);
+    QVERIFY(pulse_->pactl({"set-default-sink", "second"}));
+    QTRY_VERIFY_WITH_TIMEOUT(devices.count() >= 1, kTimeout);
+    QCOMPARE(QString::fromLatin1(model(0).caps.szPname), QStringLiteral("Second"));
+    UINT index = 99;
+    QCOMPARE(service_->mixerGetID(handle_, &index, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
+    QCOMPARE(index, UINT(1));  // the handle stays on its sink
+}
+
+void TestPulseDriver::volumesAndMuteGoBothWays() {
+    NEED_SERVER();
+    QVERIFY(pulse_->pactl({"set-sink-volume", "fake", "50%"}));
+    QVERIFY(openService());
+    const DriverDestination& play = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    const DriverControl& volume = *controlOfType(play.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
+    const DriverControl& mute = *controlOfType(play.line, MIXERCONTROL_CONTROLTYPE_MUTE);
+    Values v;
+    QCOMPARE(getValues(*service_, handle_, play.line, volume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, (Values{32768, 32768}));
+
+    // The server's changes come as control changes.
+    QVERIFY(pulse_->pactl({"set-sink-volume", "fake", "25%", "75%"}));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID) >= 1, kTimeout);
+    QCOMPARE(getValues(*service_, handle_, play.line, volume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, (Values{16384, 49151}));
+    QVERIFY(pulse_->pactl({"set-sink-mute", "fake", "1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, mute.info.dwControlID) >= 1, kTimeout);
+    QCOMPARE(getValues(*service_, handle_, play.line, mute, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, Values{1});
+
+    // Ours reach the server, each channel its own, and come back once as
+    // the service's echo (the server's answer to them is not reported).
+    const int before = notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID);
+    QCOMPARE(setValues(*service_, handle_, play.line, volume, {65535, 0}), MMSYSERR_NOERROR);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QRegularExpression(QStringLiteral("100%.*\\b0%")).match(sinkVolume(*pulse_, QStringLiteral("fake"))).hasMatch(),
+        kTimeout);
+    QCOMPARE(setValues(*service_, handle_, play.line, mute, {0}), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-sink-mute", "fake"}).value_or(QString()).trimmed(),
+                              QStringLiteral("Mute: no"), kTimeout);
+    QTest::qWait(200);
+    QCOMPARE(notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID), before + 1);
+    QCOMPARE(getValues(*service_, handle_, play.line, volume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, (Values{65535, 0}));
+}
+
+void TestPulseDriver::aVolumeAbove100PercentSurvivesItsReadBack() {
+    NEED_SERVER();
+    QVERIFY(pulse_->pactl({"set-sink-volume", "fake", "150%"}));
+    QVERIFY(openService());
+    const DriverDestination& play = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    const DriverControl& volume = *controlOfType(play.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
+    Values v;
+    QCOMPARE(getValues(*service_, handle_, play.line, volume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v, (Values{65535, 65535}));
+    // Written back as read: nothing is sent.
+    QCOMPARE(setValues(*service_, handle_, play.line, volume, v), MMSYSERR_NOERROR);
+    QTest::qWait(300);
+    QVERIFY2(sinkVolume(*pulse_, QStringLiteral("fake")).contains(QStringLiteral("150%")),
+             qPrintable(sinkVolume(*pulse_, QStringLiteral("fake"))));
+    // So is a strip's write-back: 99 on the other channel is written as
+    // 64845, which shows the same read-out.
+    QCOMPARE(setValues(*service_, handle_, play.line, volume, {64845, 65535}), MMSYSERR_NOERROR);
+    QTest::qWait(300);
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("150%.*150%")).match(sinkVolume(*pulse_, QStringLiteral("fake"))).hasMatch(),
+        qPrintable(sinkVolume(*pulse_, QStringLiteral("fake"))));
+    // Moving a fader changes its channel only.
+    QCOMPARE(setValues(*service_, handle_, play.line, volume, {65535, 32768}), MMSYSERR_NOERROR);
+    QTRY_VERIFY_WITH_TIMEOUT(QRegularExpression(QStringLiteral("150%.*\\b50%"))
+                                 .match(sinkVolume(*pulse_, QStringLiteral("fake")))
+                                 .hasMatch(),
+                             kTimeout);
+}
+
+void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
+    NEED_SERVER();
+    const auto module =
+        pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"});
+    QVERIFY(module);
+    QVERIFY(pulse_->pactl({"set-default-source", "fakemic"}));
+    QVERIFY(pulse_->pactl({"set-source-volume", "linein", "40%"}));
+    QVERIFY(openService());
+    const DriverDestination& rec = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
+    const DriverControl& mux = *controlOfType(rec.line, MIXERCONTROL_CONTROLTYPE_MUX);
+    const int line = sourceIndex(rec, "Line-In");
+    QVERIFY(line >= 0);
+    QCOMPARE(rec.sources[line].info.dwComponentType, MIXERLINE_COMPONENTTYPE_SRC_LINE);
+    const DriverControl& lineVolume = *controlOfType(rec.sources[line], MIXERCONTROL_CONTROLTYPE_VOLUME);
+    Values v;
+    QCOMPARE(getValues(*service_, handle_, rec.sources[line], lineVolume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v[0], pulse_map::levelFromVolume(pulse_map::volumeFromLevel(0) + PA_VOLUME_NORM * 4 / 10));
+
+    // Choosing an item makes it the default source; the recording line's
+    // level follows it.
+    Values pick(itemNames(mux).size(), 0);
+    pick[line] = 1;
+    QCOMPARE(setValues(*service_, handle_, rec.line, mux, pick), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(),
+                              QStringLiteral("linein"), kTimeout);
+    const DriverControl& recVolume = *controlOfType(rec.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
+    QCOMPARE(getValues(*service_, handle_, rec.line, recVolume, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v[0], DWORD(26214));
+    // No item set changes nothing.
+    QCOMPARE(setValues(*service_, handle_, rec.line, mux, Values(pick.size(), 0)), MMSYSERR_NOERROR);
+    QTest::qWait(200);
+    QCOMPARE(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(), QStringLiteral("linein"));
+
+    // The other way: pactl picks, the list follows.
+    const int before = notes_->count(MM_MIXM_CONTROL_CHANGE, mux.info.dwControlID);
+    QVERIFY(pulse_->pactl({"set-default-source", "fakemic"}));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, mux.info.dwControlID) > before, kTimeout);
+    QCOMPARE(getValues(*service_, handle_, rec.line, mux, &v), MMSYSERR_NOERROR);
+    QCOMPARE(v[line], DWORD(0));
+    QCOMPARE(v[sourceIndex(rec, "Null Input")], DWORD(1));
+
+    // The same source made again is another object on the server: the list
+    // reaches the new one. (The tree is new after a line change.)
+    const DWORD recLine = rec.line.info.dwLineID;
+    const int lineChanges = notes_->count(MM_MIXM_LINE_CHANGE, recLine);
+    QVERIFY(pulse_->pactl({"unload-module", module->trimmed()}));
+    QVERIFY(pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, recLine) >= lineChanges + 2, kTimeout);
+    const DriverDestination& again = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
+    QTRY_COMPARE_WITH_TIMEOUT(sourceNames(again).size(), 2, kTimeout);
+    const DriverControl& list = *controlOfType(again.line, MIXERCONTROL_CONTROLTYPE_MUX);
+    Values choose(2, 0);
+    choose[sourceIndex(again, "Line-In")] = 1;
+    QCOMPARE(setValues(*service_, handle_, again.line, list, choose), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(),
+                              QStringLiteral("linein"), kTimeout);
+}
+
+void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
+    NEED_SERVER();
+    QVERIFY(openService());
+    const DWORD playLineId = destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS)->line.info.dwLineID;
+    auto play = [this]() -> const DriverDestination& {
+        return *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    };
+    auto meter = [this](const DriverLine& line) {
+        Values v;
+        if (getValues(*service_, handle_, line, *controlOfType(line, MIXERCONTROL_CONTROLTYPE_PEAKMETER), &v) !=
+            MMSYSERR_NOERROR)
+            return DWORD(99999);
+        return v[0];
+    };
+    // Silence: the sink's meter reads 0 once it runs.
+    QCOMPARE(meter(play().line), DWORD(0));
+    QTest::qWait(300);
+    QCOMPARE(meter(play().line), DWORD(0));
+    QCOMPARE(driver_->meterStreams(), 1);
+
+    // A stream starts: its line comes with a line change.
+    QVERIFY(pulse_->play(QStringLiteral("fake"), 0.5, 20, QStringLiteral("Tone player")));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, playLineId) >= 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(play().sources.size(), std::size_t(1), kTimeout);
+    QCOMPARE(sourceNames(play()), QStringList{QStringLiteral("Tone player")});
+    QCOMPARE(play().sources[0].info.dwComponentType, MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT);
+    // Its own volume, mute and meter; half scale reads about 10100 on both.
+    const DriverLine& stream = play().sources[0];
+    QCOMPARE(controlNames(stream), (QStringList{"Volume", "Mute", "Peak"}));
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 9000 && meter(play().sources[0]) < 11200, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) > 9000 && meter(play().line) < 11200, kTimeout);
+    // The meters show what is heard: a muted stream reads 0, and so does
+    // the sink it is alone on.
+    const DriverControl& mute = *controlOfType(play().sources[0], MIXERCONTROL_CONTROLTYPE_MUTE);
+    QCOMPARE(setValues(*service_, handle_, play().sources[0], mute, {1}), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(meter(play().line), DWORD(0), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(meter(play().sources[0]), DWORD(0), kTimeout);
+    QCOMPARE(setValues(*service_, handle_, play().sources[0], mute, {0}), MMSYSERR_NOERROR);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 9000, kTimeout);
+
+    // It ends: the line goes, and so does the meter stream in time.
+    const int changes = notes_->count(MM_MIXM_LINE_CHANGE, playLineId);
+    pulse_->stopPlaying();
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, playLineId) > changes, kTimeout);
+    QVERIFY(play().sources.empty());
+    // (The sink's meter is read meanwhile, so that it stays.)
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) < 99999 && driver_->meterStreams() == 1, kTimeout);
+}
+
+void TestPulseDriver::serverGoneAndBack() {
+    NEED_SERVER();
+    QVERIFY(openService());
+    QSignalSpy devices(&service_->driver(), &MixerDriver::devicesChanged);
+    const DriverDestination& play = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    Values v;  // a meter runs when the server goes
+    QCOMPARE(
+        getValues(*service_, handle_, play.line, *controlOfType(play.line, MIXERCONTROL_CONTROLTYPE_PEAKMETER), &v),
+        MMSYSERR_NOERROR);
+    pulse_->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(devices.count() >= 1, kTimeout);
+    QCOMPARE(driver_->deviceCount(), 0);
+    QCOMPARE(service_->mixerGetNumDevs(), UINT(0));
+    UINT index = 0;
+    QCOMPARE(service_->mixerGetID(handle_, &index, MIXER_OBJECTF_HMIXER), MMSYSERR_NODRIVER);
+
+    QString why;
+    QVERIFY2(pulse_->start(&why), qPrintable(why));
+    QTRY_VERIFY_WITH_TIMEOUT(driver_->deviceCount() == 1, kTimeout);
+    QVERIFY(devices.count() >= 2);
+    QCOMPARE(QString::fromLatin1(model().caps.szPname), QStringLiteral("Fake"));
+    HMIXER again = 0;
+    QCOMPARE(service_->mixerOpen(&again, 0, notes_.get(), 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
+    QVERIFY(pulse_->pactl({"set-sink-volume", "fake", "20%"}));
+    const DriverDestination& now = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    const DriverControl& volume = *controlOfType(now.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID) >= 1, kTimeout);
+}
+
+QTEST_GUILESS_MAIN(TestPulseDriver)
+#include "tst_pulse_driver.moc"

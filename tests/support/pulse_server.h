@@ -1,0 +1,155 @@
+#pragma once
+// A private PulseAudio server for tests: null sinks and a null source on a
+// socket of its own, stopped when the object goes and killed by the kernel
+// if the test process dies first. Also plays tones into it.
+
+#include <QByteArray>
+#include <QDataStream>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <sys/prctl.h>
+#include <cmath>
+#include <csignal>
+#include <memory>
+#include <optional>
+
+class PulseServer {
+public:
+    static constexpr int kTimeout = 20000;
+
+    static bool installed() { return !QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty(); }
+
+    ~PulseServer() {
+        for (auto& p : players_) stopProcess(*p);
+        stop();
+    }
+
+    // Starts the server with a null sink "fake" and a null source "fakemic"
+    // and waits until it answers.
+    bool start(QString* why) {
+        if (!dir_.isValid()) {
+            *why = QStringLiteral("no temporary folder");
+            return false;
+        }
+        socket_ = dir_.filePath(QStringLiteral("native"));
+        server_ = std::make_unique<QProcess>();
+        server_->setProcessEnvironment(environment());
+        server_->setProcessChannelMode(QProcess::ForwardedChannels);
+        server_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        server_->start(QStringLiteral("pulseaudio"),
+                       {"-n", "--daemonize=no", "--log-level=error", "--exit-idle-time=-1", "--disallow-exit",
+                        "--use-pid-file=no", "--disable-shm=yes", "-L",
+                        QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket_), "-L",
+                        "module-null-sink sink_name=fake sink_properties=device.description=Fake", "-L",
+                        "module-null-source source_name=fakemic"});
+        if (!server_->waitForStarted(kTimeout)) {
+            *why = QStringLiteral("pulseaudio does not start: %1").arg(server_->errorString());
+            return false;
+        }
+        for (int i = 0; i < 400 && running(); ++i) {
+            if (pactl({QStringLiteral("info")})) return true;
+            QThread::msleep(50);
+        }
+        *why = running() ? QStringLiteral("pulseaudio does not answer") : QStringLiteral("pulseaudio stopped at start");
+        return false;
+    }
+
+    void stop() {
+        if (server_) stopProcess(*server_);
+    }
+
+    bool running() const { return server_ && server_->state() == QProcess::Running; }
+    QString server() const { return QStringLiteral("unix:") + socket_; }
+    QString home() const { return dir_.path(); }
+    const QString& lastError() const { return lastError_; }
+
+    // Makes this process a client of this server.
+    void useFromThisProcess() const {
+        qputenv("PULSE_SERVER", server().toLocal8Bit());
+        qputenv("HOME", home().toLocal8Bit());
+    }
+
+    // Runs pactl against this server; its output, or nothing when it failed.
+    std::optional<QString> pactl(const QStringList& args) const {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStringLiteral("pactl"), args);
+        if (!p.waitForFinished(kTimeout) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            lastError_ = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+            return std::nullopt;
+        }
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+
+    // Plays a sine at the given amplitude (1.0 = full scale) to a sink with
+    // paplay, for `seconds`; the player runs until stopPlaying() or the end.
+    bool play(const QString& sink, double amplitude, int seconds, const QString& name = QStringLiteral("Tone")) {
+        const QString path = dir_.filePath(QStringLiteral("tone-%1.wav").arg(players_.size()));
+        if (!writeTone(path, amplitude, seconds)) return false;
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(environment());
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        p->start(QStringLiteral("paplay"), {QStringLiteral("--device=%1").arg(sink),
+                                            QStringLiteral("--property=application.name=%1").arg(name), path});
+        if (!p->waitForStarted(kTimeout)) return false;
+        players_.push_back(std::move(p));
+        return true;
+    }
+    void stopPlaying() {
+        for (auto& p : players_) stopProcess(*p);
+        players_.clear();
+    }
+
+private:
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+            env.insert(QString::fromLatin1(var), dir_.path());
+        env.insert(QStringLiteral("PULSE_SERVER"), server());
+        return env;
+    }
+
+    static void stopProcess(QProcess& p) {
+        if (p.state() == QProcess::NotRunning) return;
+        p.terminate();
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+    }
+
+    // A 16-bit stereo 44.1 kHz WAV file of a 440 Hz sine.
+    static bool writeTone(const QString& path, double amplitude, int seconds) {
+        constexpr quint32 rate = 44100;
+        const quint32 frames = rate * static_cast<quint32>(seconds);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) return false;
+        QDataStream out(&f);
+        out.setByteOrder(QDataStream::LittleEndian);
+        const quint32 bytes = frames * 4;
+        out.writeRawData("RIFF", 4);
+        out << quint32(36 + bytes);
+        out.writeRawData("WAVEfmt ", 8);
+        out << quint32(16) << quint16(1) << quint16(2) << rate << quint32(rate * 4) << quint16(4) << quint16(16);
+        out.writeRawData("data", 4);
+        out << bytes;
+        for (quint32 i = 0; i < frames; ++i) {
+            const auto v =
+                static_cast<qint16>(std::lround(amplitude * 32767.0 * std::sin(2 * M_PI * 440.0 * i / rate)));
+            out << v << v;
+        }
+        return out.status() == QDataStream::Ok;
+    }
+
+    QTemporaryDir dir_;
+    QString socket_;
+    std::unique_ptr<QProcess> server_;
+    std::vector<std::unique_ptr<QProcess>> players_;
+    mutable QString lastError_;
+};
