@@ -15,15 +15,27 @@ bool allEqual(std::span<const DWORD> v) {
     return std::adjacent_find(v.begin(), v.end(), std::not_equal_to<>()) == v.end();
 }
 
+bool rawLevel(const ControlBinding& b, snd_mixer_selem_channel_id_t ch, long* raw) {
+    return (b.side == ElemSide::Playback ? snd_mixer_selem_get_playback_volume(b.elem, ch, raw)
+                                         : snd_mixer_selem_get_capture_volume(b.elem, ch, raw)) >= 0;
+}
+
 bool readLevel(const ControlBinding& b, std::span<DWORD> values) {
     for (std::size_t ch = 0; ch < values.size(); ++ch) {
         long raw = 0;
-        const int err = b.side == ElemSide::Playback ? snd_mixer_selem_get_playback_volume(b.elem, channelAt(ch), &raw)
-                                                     : snd_mixer_selem_get_capture_volume(b.elem, channelAt(ch), &raw);
-        if (err < 0) return false;
+        if (!rawLevel(b, channelAt(ch), &raw)) return false;
         values[ch] = levelFromRaw(raw, b.min, b.max);
     }
     return true;
+}
+
+// A channel already showing the read-out of the level written keeps its
+// value: the windows write back read-out x 655 on every refresh, which
+// would otherwise pull a value set elsewhere (or at a finer step) to the
+// foot of its read-out.
+bool keeps(const ControlBinding& b, snd_mixer_selem_channel_id_t ch, DWORD level) {
+    long now = 0;
+    return rawLevel(b, ch, &now) && readoutOfLevel(levelFromRaw(now, b.min, b.max)) == readoutOfLevel(level);
 }
 
 // Equal values are written at once (one write, every channel of the element);
@@ -31,11 +43,15 @@ bool readLevel(const ControlBinding& b, std::span<DWORD> values) {
 bool writeLevel(const ControlBinding& b, std::span<const DWORD> values) {
     const bool playback = b.side == ElemSide::Playback;
     if (allEqual(values)) {
+        bool unchanged = true;
+        for (std::size_t ch = 0; ch < values.size() && unchanged; ++ch) unchanged = keeps(b, channelAt(ch), values[0]);
+        if (unchanged) return true;
         const long raw = rawFromLevel(values[0], b.min, b.max);
         return (playback ? snd_mixer_selem_set_playback_volume_all(b.elem, raw)
                          : snd_mixer_selem_set_capture_volume_all(b.elem, raw)) >= 0;
     }
     for (std::size_t ch = 0; ch < values.size(); ++ch) {
+        if (keeps(b, channelAt(ch), values[ch])) continue;
         const long raw = rawFromLevel(values[ch], b.min, b.max);
         const int err = playback ? snd_mixer_selem_set_playback_volume(b.elem, channelAt(ch), raw)
                                  : snd_mixer_selem_set_capture_volume(b.elem, channelAt(ch), raw);
