@@ -165,7 +165,8 @@ void MeterPoll::Display(int left, std::optional<int> right) {
 }
 
 void MeterPoll::UpdateRunning() {
-    if (!scanned_) {
+    // A card without meters has nothing to poll.
+    if (!scanned_ || rows_.empty()) {
         timer_->stop();
         return;
     }

@@ -46,14 +46,14 @@ QByteArray twoCards() {
 }
 
 struct Rig {
-    SimFixture sim{twoCards()};
+    SimFixture sim;
     SharedState state;
     TForm1 play{state, *sim.service};
     TForm2 vu{state};
     MeterPoll poll{state, *play.Mixer, *play.strips().front(), vu};
     std::int64_t now = 1000;
 
-    Rig() {
+    explicit Rig(const QByteArray& cards = twoCards()) : sim(cards) {
         state.StartingUp = false;
         poll.SetTickSource([this] { return now; });
     }
@@ -196,6 +196,13 @@ private slots:
         // Shown, every 10 ms.
         r.vu.show();
         QTRY_VERIFY(r.state.OverPeakCount >= 6);
+
+        // A card without meters has nothing to poll, shown or not.
+        Rig silent(R"({"devices":[{"name":"No meters","destinations":[{"type":"speakers","channels":2,"name":"S",
+            "controls":[{"type":"volume","values":[40000,40000]}],"sources":[]}]}]})");
+        silent.poll.button2Click();
+        silent.vu.show();
+        QVERIFY(!silent.poll.Timer()->isActive());
     }
 };
 
