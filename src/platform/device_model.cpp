@@ -87,3 +87,20 @@ void copyName(char* field, std::size_t size, std::string_view text) {
     std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, size - n);
 }
+
+DriverLine newDriverLine(DWORD lineId, DWORD type, std::string_view name, DWORD channels, DWORD target,
+                         const MIXERCAPS& device) {
+    DriverLine line;
+    line.info.dwLineID = lineId;
+    line.info.fdwLine = MIXERLINE_LINEF_ACTIVE;
+    line.info.dwComponentType = type;
+    line.info.cChannels = channels;
+    copyName(line.info.szShortName, name);
+    copyName(line.info.szName, name);
+    line.info.Target.dwType = target;
+    line.info.Target.wMid = device.wMid;
+    line.info.Target.wPid = device.wPid;
+    line.info.Target.vDriverVersion = device.vDriverVersion;
+    copyName(line.info.Target.szPname, std::string_view(device.szPname));
+    return line;
+}

@@ -69,3 +69,7 @@ template <std::size_t N>
 void copyName(char (&field)[N], std::string_view text) {
     copyName(field, N, text);
 }
+
+// An active line with its names and the device it belongs to as its target.
+DriverLine newDriverLine(DWORD lineId, DWORD type, std::string_view name, DWORD channels, DWORD target,
+                         const MIXERCAPS& device);

@@ -169,20 +169,7 @@ public:
 
 private:
     DriverLine newLine(const std::string& key, DWORD type, const std::string& name, DWORD channels, DWORD target) {
-        DriverLine line;
-        line.info.dwLineID = ids_.line(key);
-        line.info.fdwLine = MIXERLINE_LINEF_ACTIVE;
-        line.info.dwComponentType = type;
-        line.info.cChannels = channels;
-        copyName(line.info.szShortName, name);
-        copyName(line.info.szName, name);
-        const MIXERCAPS& caps = out_.model.caps;
-        line.info.Target.dwType = target;
-        line.info.Target.wMid = caps.wMid;
-        line.info.Target.wPid = caps.wPid;
-        line.info.Target.vDriverVersion = caps.vDriverVersion;
-        copyName(line.info.Target.szPname, std::string_view(caps.szPname));
-        return line;
+        return newDriverLine(ids_.line(key), type, name, channels, target, out_.model.caps);
     }
 
     DriverControl& addControl(DriverLine& line, const std::string& key, DWORD type, const std::string& name,
