@@ -19,7 +19,8 @@
 #     initialisation and a refresh on a 12-source card and on the back end
 #     benchmarked), offscreen;
 # and prints Markdown tables with the targets as ratios of this run.
-# Tavlo runs on TAVLO_MIXER=$TAVLO_MIXER_BENCH (default alsa:pulse).
+# Tavlo runs on TAVLO_MIXER=$TAVLO_MIXER_BENCH (default pulse, what a desktop
+# user gets; alsa:pulse goes through ALSA's pulse plugin).
 # Every program gets its own HOME, XDG folders and runtime folder.
 # Usage: bench/peers.sh [BUILD_DIR]   (default build; QUICK=1 for a short run;
 # RESULTS_DIR=DIR keeps the raw figures)
@@ -36,7 +37,7 @@ stormRate=${STORM_RATE:-1000}
 # The storm's target: a PulseAudio sink through libpulse, or an ALSA mixer
 # device and element (e.g. "pulse Master": the pulse plugin writes slowly).
 stormTarget=${STORM_TARGET:-pulse-sink fake}
-mixer=${TAVLO_MIXER_BENCH:-alsa:pulse}
+mixer=${TAVLO_MIXER_BENCH:-pulse}
 programs=(${PROGRAMS:-tavlo qasmixer pavucontrol pavucontrol-qt kmix})
 
 . bench/lib.sh
