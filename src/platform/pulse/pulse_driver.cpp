@@ -98,7 +98,7 @@ public:
     static void serverChanged(pa_context*, const pa_server_info* i, void* self) {
         auto* d = static_cast<PulseDriver*>(self);
         takeServer(d, i);
-        d->update();
+        d->scheduleUpdate();
     }
 
     // The first load's lists end with a count-down; answers about one
@@ -116,8 +116,12 @@ public:
         auto* d = static_cast<PulseDriver*>(self);
         if (eol || !i) return;
         Take(d, i);
-        d->update();
+        d->answered(keyOf(i));
+        d->scheduleUpdate();
     }
+    static std::string keyOf(const pa_sink_info* i) { return objectKey("sink", i->index); }
+    static std::string keyOf(const pa_sink_input_info* i) { return objectKey("input", i->index); }
+    static std::string keyOf(const pa_source_info* i) { return objectKey("source", i->index); }
 
     static void takeSink(PulseDriver* d, const pa_sink_info* i) {
         PulseSink s;
@@ -303,6 +307,7 @@ void PulseDriver::dropConnection() {
     pendingLoads_ = 0;
     writesInFlight_ = 0;
     writing_.clear();
+    asking_.clear();
     state_ = {};
     const bool had = !devices_.empty();
     devices_.clear();
@@ -332,27 +337,29 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
     switch (facility) {
         case PA_SUBSCRIPTION_EVENT_SINK:
             if (removed) {
+                asking_.erase(objectKey("sink", index));
                 state_.sinks.erase(index);
                 update();
             } else {
-                pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, Callbacks::sinkChanged, this));
+                ask(objectKey("sink", index));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SINK_INPUT:
             if (removed) {
+                asking_.erase(objectKey("input", index));
                 state_.inputs.erase(index);
                 update();
             } else {
-                pa_operation_unref(pa_context_get_sink_input_info(context_, index, Callbacks::inputChanged, this));
+                ask(objectKey("input", index));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SOURCE:
             if (removed) {
+                asking_.erase(objectKey("source", index));
                 state_.sources.erase(index);
                 update();
             } else {
-                pa_operation_unref(
-                    pa_context_get_source_info_by_index(context_, index, Callbacks::sourceChanged, this));
+                ask(objectKey("source", index));
             }
             break;
         case PA_SUBSCRIPTION_EVENT_SERVER:
@@ -475,17 +482,55 @@ void PulseDriver::noteWrite(const std::string& object) {
 void PulseDriver::writeFinished() {
     if (writesInFlight_ == 0 || --writesInFlight_ > 0 || !context_) return;
     // Answers that came meanwhile were set aside; look again now.
-    for (const std::string& object : std::exchange(writing_, {})) {
-        const auto colon = object.find(':');
-        const std::string kind = object.substr(0, colon);
-        const auto index = static_cast<std::uint32_t>(std::stoul(object.substr(colon + 1)));
-        if (kind == "sink")
-            pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, Callbacks::sinkChanged, this));
-        else if (kind == "input")
-            pa_operation_unref(pa_context_get_sink_input_info(context_, index, Callbacks::inputChanged, this));
-        else
-            pa_operation_unref(pa_context_get_source_info_by_index(context_, index, Callbacks::sourceChanged, this));
+    for (const std::string& object : std::exchange(writing_, {})) ask(object);
+}
+
+void PulseDriver::ask(const std::string& object) {
+    // One question per object on its way: changes meanwhile (a storm of
+    // them from another program) are answered by one more question once
+    // the answer lands.
+    auto [it, fresh] = asking_.try_emplace(object, false);
+    if (!fresh) {
+        it->second = true;
+        return;
     }
+    query(object);
+}
+
+void PulseDriver::answered(const std::string& object) {
+    auto it = asking_.find(object);
+    if (it == asking_.end()) return;
+    if (!it->second) {
+        asking_.erase(it);
+        return;
+    }
+    it->second = false;
+    query(object);
+}
+
+void PulseDriver::query(const std::string& object) {
+    if (!context_) return;
+    const auto colon = object.find(':');
+    const std::string kind = object.substr(0, colon);
+    const auto index = static_cast<std::uint32_t>(std::stoul(object.substr(colon + 1)));
+    if (kind == "sink")
+        pa_operation_unref(pa_context_get_sink_info_by_index(context_, index, Callbacks::sinkChanged, this));
+    else if (kind == "input")
+        pa_operation_unref(pa_context_get_sink_input_info(context_, index, Callbacks::inputChanged, this));
+    else
+        pa_operation_unref(pa_context_get_source_info_by_index(context_, index, Callbacks::sourceChanged, this));
+}
+
+void PulseDriver::scheduleUpdate() {
+    // Answers that land in one turn of the event loop rebuild the trees once.
+    if (std::exchange(updatePosted_, true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            updatePosted_ = false;
+            update();
+        },
+        Qt::QueuedConnection);
 }
 
 bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) {

@@ -76,6 +76,11 @@ private:
     // would show older values) and notes it for a fresh look afterwards.
     bool keepOwnLevels(const std::string& object) const { return writing_.count(object) != 0; }
     void noteWrite(const std::string& object);
+    // Asks the server about an object ("sink:3"), at most one question at a time.
+    void ask(const std::string& object);
+    void answered(const std::string& object);
+    void query(const std::string& object);
+    void scheduleUpdate();
     void writeFinished();
     DWORD meterValue(const PulseBinding& binding);
     Meter* openMeter(const std::string& key, const std::string& source, std::uint32_t monitorInput);
@@ -93,6 +98,8 @@ private:
     DeviceKey nextKey_ = 1;
     int writesInFlight_ = 0;
     std::set<std::string> writing_;
+    std::map<std::string, bool> asking_;  // questions on their way; true: changed again meanwhile
+    bool updatePosted_ = false;
     std::map<std::string, std::unique_ptr<Meter>> meters_;
     QTimer* reconnect_ = nullptr;
     QTimer* reaper_ = nullptr;

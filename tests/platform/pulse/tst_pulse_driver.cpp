@@ -296,6 +296,16 @@ void TestPulseDriver::volumesAndMuteGoBothWays() {
     QCOMPARE(notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID), before + 1);
     QCOMPARE(getValues(*service_, handle_, play.line, volume, &v), MMSYSERR_NOERROR);
     QCOMPARE(v, (Values{65535, 0}));
+
+    // Bursts of changes from another program (asked about one at a time)
+    // each end on their last value.
+    for (const auto& [burst, last] : {std::pair(QStringList{"10%", "20%", "30%", "60%"}, 39320u),
+                                      std::pair(QStringList{"90%", "40%", "25%"}, 16384u)}) {
+        for (const QString& level : burst) QVERIFY(pulse_->pactl({"set-sink-volume", "fake", level}));
+        QTRY_VERIFY_WITH_TIMEOUT(getValues(*service_, handle_, play.line, volume, &v) == MMSYSERR_NOERROR &&
+                                     v.size() == 2 && v[0] + 1 >= last && v[0] <= last + 1 && v[1] == v[0],
+                                 kTimeout);
+    }
 }
 
 void TestPulseDriver::aVolumeAbove100PercentSurvivesItsReadBack() {
