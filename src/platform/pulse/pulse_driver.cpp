@@ -333,41 +333,28 @@ void PulseDriver::loadDone() {
 
 void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
     const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
-    const bool removed = (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE;
-    switch (facility) {
-        case PA_SUBSCRIPTION_EVENT_SINK:
-            if (removed) {
-                asking_.erase(objectKey("sink", index));
-                state_.sinks.erase(index);
-                update();
-            } else {
-                ask(objectKey("sink", index));
-            }
-            break;
-        case PA_SUBSCRIPTION_EVENT_SINK_INPUT:
-            if (removed) {
-                asking_.erase(objectKey("input", index));
-                state_.inputs.erase(index);
-                update();
-            } else {
-                ask(objectKey("input", index));
-            }
-            break;
-        case PA_SUBSCRIPTION_EVENT_SOURCE:
-            if (removed) {
-                asking_.erase(objectKey("source", index));
-                state_.sources.erase(index);
-                update();
-            } else {
-                ask(objectKey("source", index));
-            }
-            break;
-        case PA_SUBSCRIPTION_EVENT_SERVER:
-            pa_operation_unref(pa_context_get_server_info(context_, Callbacks::serverChanged, this));
-            break;
-        default:
-            break;
+    if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        pa_operation_unref(pa_context_get_server_info(context_, Callbacks::serverChanged, this));
+        return;
     }
+    const char* kind = facility == PA_SUBSCRIPTION_EVENT_SINK         ? "sink"
+                       : facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT ? "input"
+                       : facility == PA_SUBSCRIPTION_EVENT_SOURCE     ? "source"
+                                                                      : nullptr;
+    if (!kind) return;
+    const std::string object = objectKey(kind, index);
+    if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_REMOVE) {
+        ask(object);
+        return;
+    }
+    asking_.erase(object);
+    if (facility == PA_SUBSCRIPTION_EVENT_SINK)
+        state_.sinks.erase(index);
+    else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT)
+        state_.inputs.erase(index);
+    else
+        state_.sources.erase(index);
+    update();
 }
 
 void PulseDriver::update(bool reportValues) {
@@ -697,8 +684,8 @@ DWORD PulseDriver::meterValue(const PulseBinding& binding) {
 
 PulseDriver::Meter* PulseDriver::openMeter(const std::string& key, const std::string& source,
                                            std::uint32_t monitorInput) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kMeterRate, 1};
-    pa_stream* s = pa_stream_new(context_, "Peak meter", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kMeterRate, 1};
+    pa_stream* s = pa_stream_new(context_, "Peak meter", &format, nullptr);
     if (!s) return nullptr;
     auto m = std::make_unique<Meter>();
     m->stream = s;
