@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -50,6 +51,7 @@ MeterPoll::MeterPoll(SharedState& state, TAudioMixer& Mixer, ChannelStrip& maste
       vu_(vu),
       miniFaces_(drawMiniMeterFaces()),
       timer_(new QTimer(this)),
+      throttle_(new QTimer(this)),
       tick_(steadyMilliseconds) {
     // The strip's widgets are found by their design names in its window.
     auto* window = qobject_cast<QWidget*>(master_.parent());
@@ -63,6 +65,15 @@ MeterPoll::MeterPoll(SharedState& state, TAudioMixer& Mixer, ChannelStrip& maste
     // Ticks on time, so the 10 ms throttle lets every one of them through.
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &MeterPoll::UpdateMeters);
+    throttle_->setSingleShot(true);
+    throttle_->setTimerType(Qt::PreciseTimer);
+    connect(throttle_, &QTimer::timeout, this, &MeterPoll::UpdateMeters);
+    connect(&mixer_.Service(), &MixerService::metersChanged, this, &MeterPoll::MetersChanged);
+    // A lamp released or an icon put out is lit again by the next update
+    // while the level stays; a meter that does not move has no next update
+    // of its own.
+    for (QTimer* t : {vu_.Timer1, vu_.Timer2, vu_.Timer3, vu_.Timer4})
+        connect(t, &QTimer::timeout, this, &MeterPoll::RequestUpdate);
     vu_.installEventFilter(this);
     if (masterMeter_) masterMeter_->installEventFilter(this);
 }
@@ -154,6 +165,25 @@ void MeterPoll::UpdateMeters() {
     }
 }
 
+void MeterPoll::RequestUpdate() {
+    // The timer, where it runs, comes within 10 ms anyway. Otherwise the
+    // update runs from the event loop, never inside the caller's sequence.
+    if (!scanned_ || rows_.empty() || timer_->isActive() || throttle_->isActive()) return;
+    throttle_->start(static_cast<int>(std::max<std::int64_t>(lastMeterTick_ + kThrottleMs - tick_(), 0)));
+}
+
+void MeterPoll::MetersChanged(unsigned device) {
+    // Reports come from the event loop: served at once when the throttle
+    // allows, which saves waking up again for it.
+    if (device != state_.MixerIndex || !scanned_ || rows_.empty() || timer_->isActive() || throttle_->isActive())
+        return;
+    const std::int64_t wait = lastMeterTick_ + kThrottleMs - tick_();
+    if (wait <= 0)
+        UpdateMeters();
+    else
+        throttle_->start(static_cast<int>(wait));
+}
+
 void MeterPoll::Display(int left, std::optional<int> right) {
     // The master strip's "No Peak" label goes once its left read-out stood
     // at the top at the previous update.
@@ -165,9 +195,12 @@ void MeterPoll::Display(int left, std::optional<int> right) {
 }
 
 void MeterPoll::UpdateRunning() {
+    MixerService& service = mixer_.Service();
     // A card without meters has nothing to poll.
     if (!scanned_ || rows_.empty()) {
         timer_->stop();
+        throttle_->stop();
+        service.setMeterInterval(std::chrono::milliseconds(0));
         return;
     }
     // Hidden, the poll keeps the held peaks and the over-peak log going at a
@@ -175,6 +208,14 @@ void MeterPoll::UpdateRunning() {
     // 10 ms at once.
     const bool shown = vu_.isVisible() || (masterMeter_ && masterMeter_->isVisible());
     const int interval = shown ? kThrottleMs : kHiddenMs;
+    service.setMeterInterval(std::chrono::milliseconds(interval));
+    if (service.metersReported()) {
+        timer_->stop();
+        // Whatever shows or hides, and after a scan, the level as it is
+        // now, moving or not.
+        RequestUpdate();
+        return;
+    }
     if (timer_->interval() != interval || !timer_->isActive()) {
         timer_->setTimerType(shown ? Qt::PreciseTimer : Qt::CoarseTimer);
         timer_->start(interval);

@@ -5,11 +5,14 @@
 // - The meter scan (button2Click) opens one mixer object per sound card
 //   (MeterMixers) and lists every line that has a meter; each scan replaces
 //   the list.
-// - UpdateMeters runs from a timer once a scan was made, at most one update
-//   per 10 ms: every 10 ms while something shows a meter (the VU window, or
-//   the master strip's mini-meter on the screen), every kHiddenMs while
-//   nothing does, for the held peaks and the over-peak log. It meters the
-//   chosen line on the card in use, nothing else.
+// - UpdateMeters runs at most one update per 10 ms, metering the chosen line
+//   on the card in use, nothing else. Where the card says when its meters
+//   move (a sound server sends peaks 25 times a second), an update follows
+//   each report: the display moves with what the mixer reports and the
+//   program sleeps in between. Elsewhere a timer runs it every 10 ms.
+//   Either way the card is asked for values as often as a meter on the
+//   screen needs them (10 ms), or every kHiddenMs while nothing shows one,
+//   for the held peaks and the over-peak log.
 // - A pass swaps prepared pictures and toggles lamps; nothing is drawn.
 
 #include <QObject>
@@ -62,14 +65,18 @@ public:
     // of the VU tray icon.
     void button2Click();
 
-    // One pass of the poll; the timer runs it.
+    // One pass of the poll; the timer or the card's reports run it.
     void UpdateMeters();
+    // A pass as soon as the throttle lets one through: the line metered
+    // changed, or something that shows it came up.
+    void RequestUpdate();
 
     const std::vector<MeterListRow>& MeterList() const { return rows_; }
     // Entry k: a mixer object on card k, null past the cards scanned.
     TAudioMixer* MeterMixers(int k) const;
     std::int64_t LastMeterTick() const { return lastMeterTick_; }
-    // Runs once a scan was made: 10 ms while a meter shows, kHiddenMs else.
+    // Runs once a scan was made on a card that does not report its meters:
+    // 10 ms while a meter shows, kHiddenMs else.
     const QTimer* Timer() const { return timer_; }
 
     // The millisecond clock (steady); tests step their own.
@@ -83,6 +90,7 @@ private:
     bool ReadPresence(TAudioMixer& mixer, const MeterListRow& row, int& channels) const;
     void Display(int left, std::optional<int> right);
     void UpdateRunning();
+    void MetersChanged(unsigned device);
 
     SharedState& state_;
     TAudioMixer& mixer_;
@@ -98,5 +106,6 @@ private:
     bool scanned_ = false;
     std::array<QPixmap, 11> miniFaces_;
     QTimer* timer_;
+    QTimer* throttle_;  // a report that came too soon is served when the throttle allows
     TickSource tick_;
 };

@@ -56,10 +56,12 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     connect(&play, &TForm1::meterRequested, this, [this] {
         w_.vu.ShowForLine(true);
         schemes_->vuFrameFromPlay();
+        poll_->RequestUpdate();  // the new line's level, moving or not
     });
     connect(&w_.rec, &Trec::meterRequested, this, [this] {
         w_.vu.ShowForLine(false);
         schemes_->vuFrameFromRec();
+        poll_->RequestUpdate();
     });
     w_.vu.UseAnimationSwitch(w_.rec.SmoothShow1);
     connect(&w_.vu, &TForm2::meterScanRequested, poll_.get(), &MeterPoll::button2Click);
@@ -212,6 +214,7 @@ void MixerController::rebind() {
     }
     refreshWanted_ = false;
     Button5Click();
+    poll_->RequestUpdate();
 }
 
 bool MixerController::deviceLossIsRoutine() const { return w_.play.Mixer->Service().driver().deviceLossIsRoutine(); }

@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 
@@ -39,6 +40,15 @@ public:
     // is no reason to stop; false for sound cards.
     virtual bool deviceLossIsRoutine() const { return false; }
 
+    // Meters. A driver that knows when its meters move says so through
+    // metersChanged, and nobody need read them more often than that; one
+    // that does not is read as often as its reader likes.
+    virtual bool reportsMeters() const { return false; }
+    // How often the reader wants meter values at the most: a driver that
+    // measures peaks measures over about this long and reports no more often
+    // (it may report less often). Zero: nobody reads meters now.
+    virtual void setMeterInterval(std::chrono::milliseconds) {}
+
 signals:
     // A control's value changed outside this process (another program, the
     // hardware). The service's own writes are notified by the service.
@@ -46,4 +56,6 @@ signals:
     void lineChanged(DeviceKey key, DWORD lineId);
     // Devices were added or removed, or a device's tree was rebuilt.
     void devicesChanged();
+    // A device's meters have new values (only where reportsMeters()).
+    void metersChanged(DeviceKey key);
 };

@@ -18,6 +18,9 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
             [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_CONTROL_CHANGE, id, false); });
     connect(driver_.get(), &MixerDriver::lineChanged, this,
             [this](DeviceKey key, DWORD id) { post(key, MM_MIXM_LINE_CHANGE, id, false); });
+    connect(driver_.get(), &MixerDriver::metersChanged, this, [this](DeviceKey key) {
+        if (const int index = indexOf(key); index >= 0) emit metersChanged(static_cast<UINT>(index));
+    });
     // A driver reports device changes as they happen, possibly in the middle
     // of a write (a card failing): the listeners hear of them afterwards.
     connect(driver_.get(), &MixerDriver::devicesChanged, this, [this] {

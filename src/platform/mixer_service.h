@@ -64,12 +64,19 @@ public:
     // still current while this stays the same.
     std::uint64_t treeVersion() const { return treeVersion_; }
 
+    // Meters that say when they move (this program's own addition, see
+    // MixerDriver): when true, metersChanged tells when to read them.
+    bool metersReported() const { return driver_->reportsMeters(); }
+    void setMeterInterval(std::chrono::milliseconds interval) { driver_->setMeterInterval(interval); }
+
 signals:
     // Devices came or went (or a device's tree was rebuilt): from now on
     // mixerGetNumDevs and mixerGetID give the new set. Emitted from the
     // event loop, once for all the changes since the last time, never
     // inside a call to the service: a listener may reopen its devices.
     void devicesChanged();
+    // New meter values on the device at this index, as the driver reports them.
+    void metersChanged(UINT device);
 
 private:
     struct Handle {

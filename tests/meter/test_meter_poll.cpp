@@ -1,7 +1,8 @@
 // The meter poll over two simulated cards whose meters read different
 // constants: the scan's list, metering the chosen line of the card in use
-// only, the 10 ms throttle, and the timer that runs every 10 ms while a
-// meter shows and slowly while none does.
+// only, the 10 ms throttle; updates on a card's reports where it makes
+// them, else the timer that runs every 10 ms while a meter shows and slowly
+// while none does.
 
 #include "app/meter_poll.h"
 #include "controls/picture.h"
@@ -20,6 +21,7 @@
 namespace {
 
 QByteArray meter(int value) {
+    if (value < 0) return R"({"type":"peakmeter","meter":{"signal":"list","values":[[20000],[4000]]}})";
     return QByteArray(R"({"type":"peakmeter","meter":{"signal":"constant","value":)") + QByteArray::number(value) +
            "}}";
 }
@@ -27,12 +29,12 @@ QByteArray meter(int value) {
 // Card 0: the speakers line reads 4000 (level 2), its stereo source
 // "Wave" 20000 (level 10), its mono source "Mic" 18000 (level 9), "CD" has
 // no meter. Card 1: the speakers line reads 16000 (level 8); its source
-// has no meter.
-QByteArray twoCards() {
+// has no meter. A negative speakersA: that meter moves (20000, 4000, ...).
+QByteArray twoCards(int speakersA = 4000) {
     return QByteArray(R"({"devices":[
       {"name":"Card A","destinations":[{"type":"speakers","channels":2,"name":"Speakers A",
         "controls":[{"type":"volume","values":[40000,40000]},)") +
-           meter(4000) + R"(],
+           meter(speakersA) + R"(],
         "sources":[
           {"type":"waveout","channels":2,"name":"Wave","controls":[{"type":"volume","values":[1,1]},)" +
            meter(20000) + R"(]},
@@ -156,8 +158,65 @@ private slots:
         }
     }
 
+    void reportedMetersUpdateWithTheirReports() {
+        using std::chrono::milliseconds;
+        // Card 0's meter moves and is reported by the card's own clock; the
+        // card in use is card 1, whose meter stands at 16000 (level 8).
+        Rig r(twoCards(-1));
+        SimDriver& card = *r.sim.driver;
+        r.state.MixerIndex = 1;
+        r.state.MeterSourceIndex = 255;
+        QCOMPARE(card.meterPeriod(), milliseconds(0));
+        r.poll.button2Click();
+        QVERIFY(!r.poll.Timer()->isActive());
+        // Nothing shows a meter: the card is asked for values slowly.
+        QCOMPARE(card.meterPeriod(), milliseconds(MeterPoll::kHiddenMs));
+        // The scan's own update comes from the event loop.
+        QCOMPARE(r.poll.LastMeterTick(), 0);
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+        QCOMPARE(r.state.LeftPeakHold, 8);
+        // Shown: 10 ms asked for, the meter's own pace given, and the level
+        // shown as it is.
+        r.vu.show();
+        QCOMPARE(card.meterPeriod(), SimDriver::kMeterPeriod);
+        QVERIFY(!r.poll.Timer()->isActive());
+        r.now += MeterPoll::kThrottleMs;
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+
+        // A report updates at once when the throttle allows, else as soon
+        // as it does; a report from another card does not.
+        r.now += MeterPoll::kThrottleMs;
+        emit card.metersChanged(card.deviceKey(1));
+        QCOMPARE(r.poll.LastMeterTick(), r.now);
+        const std::int64_t last = r.now;
+        r.now += 5;
+        emit card.metersChanged(card.deviceKey(1));
+        QCOMPARE(r.poll.LastMeterTick(), last);
+        r.now += 5;
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+        r.now += 50;
+        emit card.metersChanged(card.deviceKey(0));
+        QTest::qWait(3 * SimDriver::kMeterPeriod.count());  // card 0's clock reports too
+        QCOMPARE(r.poll.LastMeterTick(), r.now - 50);
+
+        // A meter that does not move: a held lamp let go is lit again by
+        // an update, as the level stays.
+        QVERIFY(QMetaObject::invokeMethod(r.vu.Timer2, "timeout"));
+        QCOMPARE(r.state.LeftPeakHold, 0);
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+        QCOMPARE(r.state.LeftPeakHold, 8);
+
+        r.vu.hide();
+        QCOMPARE(card.meterPeriod(), milliseconds(MeterPoll::kHiddenMs));
+        card.setMeterReports(false);  // polled from now on
+        r.poll.button2Click();
+        QVERIFY(r.poll.Timer()->isActive());
+        QCOMPARE(card.meterPeriod(), milliseconds(0));
+    }
+
     void timerRunsFastOnlyWhileAMeterShows() {
         Rig r;
+        r.sim.driver->setMeterReports(false);  // a card that cannot tell when its meters move
         const QTimer* t = r.poll.Timer();
         QCOMPARE(t->interval(), 10);
         r.vu.show();
@@ -200,6 +259,7 @@ private slots:
         // A card without meters has nothing to poll, shown or not.
         Rig silent(R"({"devices":[{"name":"No meters","destinations":[{"type":"speakers","channels":2,"name":"S",
             "controls":[{"type":"volume","values":[40000,40000]}],"sources":[]}]}]})");
+        silent.sim.driver->setMeterReports(false);
         silent.poll.button2Click();
         silent.vu.show();
         QVERIFY(!silent.poll.Timer()->isActive());

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcPulse, "tavlo.pulse", QtInfoMsg)
 
@@ -23,8 +24,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReconnectMs = 1000;
-constexpr auto kMeterStale = std::chrono::milliseconds(300);  // no data since: the meter reads 0
-constexpr std::uint32_t kMeterRate = 25;                      // peaks per second
+constexpr auto kMeterStale = std::chrono::milliseconds(300);  // no data since (at least): the meter reads 0
 constexpr auto kDrainBound = std::chrono::milliseconds(500);  // writes still sent at the end
 
 std::string objectKey(const char* kind, std::uint32_t index) { return std::string(kind) + ':' + std::to_string(index); }
@@ -68,12 +68,17 @@ bool isPeak(PulseBinding::Kind k) {
 }  // namespace
 
 struct PulseDriver::Meter {
+    PulseDriver* driver = nullptr;
     pa_stream* stream = nullptr;
-    std::uint32_t sink = PA_INVALID_INDEX;  // for a stream's meter: the sink it was playing to
+    std::string source;                             // the server's source it records from
+    std::uint32_t monitorInput = PA_INVALID_INDEX;  // for a stream's meter: that stream
+    std::uint32_t sink = PA_INVALID_INDEX;          // for a stream's meter: the sink it was playing to
+    DeviceKey reader = 0;                           // the device last read through
     float peak = 0.0f;
     Clock::time_point lastData{};
     Clock::time_point lastRead{};
     bool failed = false;
+    bool silent = true;  // reported as silent (or never heard)
 };
 
 // libpulse's callbacks; userdata is the driver (or the meter).
@@ -187,6 +192,7 @@ public:
                 for (std::size_t k = 0; k < bytes / sizeof(float); ++k) top = std::max(top, std::fabs(peaks[k]));
                 m->peak = top;
                 m->lastData = Clock::now();
+                m->driver->meterData(*m);
             }
             pa_stream_drop(s);
         }
@@ -451,7 +457,7 @@ bool PulseDriver::readValues(DeviceKey key, DWORD controlId, std::span<DWORD> va
     auto b = d->mapping.bindings.find(controlId);
     if (b == d->mapping.bindings.end()) return false;
     if (isPeak(b->second.kind)) {
-        std::fill(values.begin(), values.end(), meterValue(b->second));
+        std::fill(values.begin(), values.end(), meterValue(key, b->second));
         return true;
     }
     std::vector<DWORD> now = pulse_map::valuesOf(state_, d->mapping, b->second);
@@ -628,7 +634,7 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
 
 // --- meters -------------------------------------------------------------------
 
-DWORD PulseDriver::meterValue(const PulseBinding& binding) {
+DWORD PulseDriver::meterValue(DeviceKey reader, const PulseBinding& binding) {
     using Kind = PulseBinding::Kind;
     if (!context_ || !loaded_) return 0;
     std::string key, source;
@@ -676,37 +682,84 @@ DWORD PulseDriver::meterValue(const PulseBinding& binding) {
     Meter* m = it != meters_.end() ? it->second.get() : openMeter(key, source, monitorInput);
     if (!m) return 0;
     m->sink = sink;
+    m->reader = reader;
     const auto now = Clock::now();
     m->lastRead = now;
-    if (now - m->lastData > kMeterStale) return 0;  // silence: a suspended sink sends nothing
+    if (now - m->lastData > meterStale()) return 0;  // silence: a suspended sink sends nothing
     return pulse_map::meterFromPeak(m->peak);
+}
+
+std::chrono::milliseconds PulseDriver::meterStale() const {
+    // Three batches missed at the rate asked for.
+    return std::max<std::chrono::milliseconds>(kMeterStale, std::chrono::milliseconds(3000 / meterRate_));
+}
+
+void PulseDriver::setMeterInterval(std::chrono::milliseconds interval) {
+    // The server measures each peak over 1/rate of a second: a slower reader
+    // gets fewer batches and misses no peak.
+    const auto ms = std::max<std::int64_t>(interval.count(), 1);
+    const auto rate = interval.count() <= 0 ? kMeterRate
+                                            : static_cast<std::uint32_t>(std::clamp<std::int64_t>(1000 / ms, 1, kMeterRate));
+    if (rate == meterRate_) return;
+    meterRate_ = rate;
+    qCDebug(lcPulse) << "meters at" << rate << "peaks a second";
+    // Open meters change pace now; each keeps its last peak meanwhile.
+    for (auto& [key, meter] : meters_) {
+        if (meter->failed) continue;
+        closeMeter(*meter);
+        if (!connectMeter(*meter)) meter->failed = true;
+    }
 }
 
 PulseDriver::Meter* PulseDriver::openMeter(const std::string& key, const std::string& source,
                                            std::uint32_t monitorInput) {
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kMeterRate, 1};
-    pa_stream* s = pa_stream_new(context_, "Peak meter", &format, nullptr);
-    if (!s) return nullptr;
     auto m = std::make_unique<Meter>();
-    m->stream = s;
+    m->driver = this;
+    m->source = source;
+    m->monitorInput = monitorInput;
     m->lastRead = Clock::now();
-    pa_stream_set_read_callback(s, &Callbacks::meterRead, m.get());
-    pa_stream_set_state_callback(s, &Callbacks::meterState, m.get());
-    if (monitorInput != PA_INVALID_INDEX) pa_stream_set_monitor_stream(s, monitorInput);
+    if (!connectMeter(*m)) return nullptr;
+    qCDebug(lcPulse) << "meter on" << source.c_str() << "for" << key.c_str() << "at" << meterRate_ << "a second";
+    Meter* raw = m.get();
+    meters_[key] = std::move(m);
+    if (!reaper_->isActive()) reaper_->start();
+    return raw;
+}
+
+bool PulseDriver::connectMeter(Meter& m) {
+    // One float per batch: its sample rate is the number of peaks a second.
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, meterRate_, 1};
+    pa_stream* s = pa_stream_new(context_, "Peak meter", &format, nullptr);
+    if (!s) return false;
+    m.stream = s;
+    pa_stream_set_read_callback(s, &Callbacks::meterRead, &m);
+    pa_stream_set_state_callback(s, &Callbacks::meterState, &m);
+    if (m.monitorInput != PA_INVALID_INDEX) pa_stream_set_monitor_stream(s, m.monitorInput);
     pa_buffer_attr attr;
     std::memset(&attr, 0xff, sizeof attr);
     attr.fragsize = sizeof(float);
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_DONT_MOVE | PA_STREAM_PEAK_DETECT |
                                                       PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND);
-    if (pa_stream_connect_record(s, source.c_str(), &attr, flags) < 0) {
-        closeMeter(*m);
-        return nullptr;
+    if (pa_stream_connect_record(s, m.source.c_str(), &attr, flags) < 0) {
+        closeMeter(m);
+        return false;
     }
-    qCDebug(lcPulse) << "meter on" << source.c_str() << "for" << key.c_str();
-    Meter* raw = m.get();
-    meters_[key] = std::move(m);
-    if (!reaper_->isActive()) reaper_->start();
-    return raw;
+    return true;
+}
+
+void PulseDriver::meterData(Meter& m) {
+    m.silent = false;
+    if (m.reader == 0) return;
+    // Reported from the event loop, not from inside libpulse: a reader may
+    // open or close meters.
+    if (reportsDue_.empty())
+        QMetaObject::invokeMethod(this, &PulseDriver::sendMeterReports, Qt::QueuedConnection);
+    reportsDue_.insert(m.reader);
+}
+
+void PulseDriver::sendMeterReports() {
+    for (DeviceKey key : std::exchange(reportsDue_, {}))
+        if (find(key)) emit metersChanged(key);
 }
 
 void PulseDriver::closeMeter(Meter& m) {
@@ -723,12 +776,18 @@ void PulseDriver::closeMeter(Meter& m) {
 void PulseDriver::reapMeters() {
     const auto now = Clock::now();
     for (auto it = meters_.begin(); it != meters_.end();) {
-        if (it->second->failed || now - it->second->lastRead > kMeterIdle) {
-            closeMeter(*it->second);
+        Meter& m = *it->second;
+        if (m.failed || now - m.lastRead > kMeterIdle) {
+            closeMeter(m);
             it = meters_.erase(it);
-        } else {
-            ++it;
+            continue;
         }
+        // Sound that stops sends nothing more: its reader hears once.
+        if (!m.silent && now - m.lastData > meterStale()) {
+            m.silent = true;
+            if (m.reader != 0 && find(m.reader)) emit metersChanged(m.reader);
+        }
+        ++it;
     }
     if (meters_.empty()) reaper_->stop();
 }

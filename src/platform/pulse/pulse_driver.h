@@ -41,10 +41,16 @@ public:
     bool readValues(DeviceKey key, DWORD controlId, std::span<DWORD> values) override;
     bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
     bool deviceLossIsRoutine() const override { return true; }
+    // Peaks come from the server at the rate asked for (at most kMeterRate a
+    // second); each batch is reported, and so is a meter falling silent.
+    bool reportsMeters() const override { return true; }
+    void setMeterInterval(std::chrono::milliseconds interval) override;
+    static constexpr std::uint32_t kMeterRate = 25;
 
     // For tests and diagnostics.
     bool connected() const { return loaded_; }
     int meterStreams() const { return static_cast<int>(meters_.size()); }
+    std::uint32_t meterRate() const { return meterRate_; }
     // How long a meter nobody reads keeps its stream.
     static constexpr std::chrono::milliseconds kMeterIdle{3000};
 
@@ -82,8 +88,12 @@ private:
     void query(const std::string& object);
     void scheduleUpdate();
     void writeFinished();
-    DWORD meterValue(const PulseBinding& binding);
+    DWORD meterValue(DeviceKey reader, const PulseBinding& binding);
     Meter* openMeter(const std::string& key, const std::string& source, std::uint32_t monitorInput);
+    bool connectMeter(Meter& meter);
+    std::chrono::milliseconds meterStale() const;
+    void meterData(Meter& meter);
+    void sendMeterReports();
     void reapMeters();
     void closeMeter(Meter& meter);
 
@@ -101,6 +111,8 @@ private:
     std::map<std::string, bool> asking_;  // questions on their way; true: changed again meanwhile
     bool updatePosted_ = false;
     std::map<std::string, std::unique_ptr<Meter>> meters_;
+    std::uint32_t meterRate_ = kMeterRate;
+    std::set<DeviceKey> reportsDue_;  // devices with new peaks, reported once per turn
     QTimer* reconnect_ = nullptr;
     QTimer* reaper_ = nullptr;
 };

@@ -18,6 +18,7 @@ struct SimDriver::Device {
     };
     std::unordered_map<DWORD, Control> controls;
     QElapsedTimer clock;
+    bool movingMeters = false;  // a meter follows a signal or a list
     int writes = 0;
 };
 

@@ -3,12 +3,15 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
-SimDriver::SimDriver() = default;
+SimDriver::SimDriver() : meterClock_(new QTimer(this)) {
+    connect(meterClock_, &QTimer::timeout, this, &SimDriver::reportMeters);
+}
 SimDriver::~SimDriver() = default;
 
 std::unique_ptr<SimDriver> SimDriver::fromJson(const QByteArray& json, QString* error) {
@@ -121,11 +124,13 @@ int SimDriver::addDevice(SimDevice device, int at) {
         Device::Control c;
         if (i < device.startValues.size()) c.values = std::move(device.startValues[i]);
         if (i < device.meters.size()) c.meter = std::move(device.meters[i]);
+        if (c.meter && c.meter->kind != MeterSignal::Kind::Constant) d->movingMeters = true;
         d->controls.emplace(device.controlOrder[i], std::move(c));
     }
     d->clock.start();
     if (at < 0 || at > deviceCount()) at = deviceCount();
     devices_.insert(devices_.begin() + at, std::move(d));
+    updateMeterClock();
     emit devicesChanged();
     return at;
 }
@@ -133,6 +138,7 @@ int SimDriver::addDevice(SimDevice device, int at) {
 void SimDriver::removeDevice(int index) {
     if (index < 0 || index >= deviceCount()) return;
     devices_.erase(devices_.begin() + index);
+    updateMeterClock();
     emit devicesChanged();
 }
 
@@ -168,4 +174,38 @@ std::vector<DWORD> SimDriver::values(int device, DWORD controlId) const {
 int SimDriver::writeCount(int device) const {
     const Device* d = find(deviceKey(device));
     return d ? d->writes : 0;
+}
+
+void SimDriver::setMeterInterval(std::chrono::milliseconds interval) {
+    meterInterval_ = interval;
+    updateMeterClock();
+}
+
+void SimDriver::setMeterReports(bool on) {
+    meterReports_ = on;
+    updateMeterClock();
+}
+
+std::chrono::milliseconds SimDriver::meterPeriod() const {
+    return meterClock_->isActive() ? meterClock_->intervalAsDuration() : std::chrono::milliseconds(0);
+}
+
+void SimDriver::updateMeterClock() {
+    const bool moving = std::any_of(devices_.begin(), devices_.end(), [](const auto& d) { return d->movingMeters; });
+    if (!meterReports_ || meterInterval_.count() <= 0 || !moving) {
+        meterClock_->stop();
+        return;
+    }
+    const auto period = std::max(meterInterval_, kMeterPeriod);
+    if (meterClock_->isActive() && meterClock_->intervalAsDuration() == period) return;
+    meterClock_->start(period);
+}
+
+void SimDriver::reportMeters() {
+    // A listener may read, never add or remove devices, but keys are safe
+    // either way.
+    std::vector<DeviceKey> moving;
+    for (const auto& d : devices_)
+        if (d->movingMeters) moving.push_back(d->key);
+    for (DeviceKey key : moving) emit metersChanged(key);
 }

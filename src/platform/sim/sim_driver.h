@@ -8,9 +8,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
+
+class QTimer;
 
 // How a meter control's value moves.
 struct MeterSignal {
@@ -49,8 +52,19 @@ public:
     const DeviceModel* model(DeviceKey key) const override;
     bool readValues(DeviceKey key, DWORD controlId, std::span<DWORD> values) override;
     bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
+    // Moving meters (a signal or a list) are reported every kMeterPeriod,
+    // or every interval when that is longer: the rate at which a sound
+    // server sends peaks. Constant meters never move.
+    bool reportsMeters() const override { return meterReports_; }
+    void setMeterInterval(std::chrono::milliseconds interval) override;
+    static constexpr std::chrono::milliseconds kMeterPeriod{40};
 
     // Test and demo hooks.
+    // Meters that must be polled, as those of a driver that cannot tell
+    // when they move.
+    void setMeterReports(bool on);
+    // How often moving meters are reported now; zero while they are not.
+    std::chrono::milliseconds meterPeriod() const;
     // Adds a device at an index (appended when out of range); returns its index.
     int addDevice(SimDevice device, int at = -1);
     void removeDevice(int index);
@@ -78,9 +92,14 @@ private:
     // file does not hold yet) into the shared file.
     void saveShared(const Device* device, DWORD controlId);
     void loadShared(bool notify);
+    void updateMeterClock();
+    void reportMeters();
     std::vector<std::unique_ptr<Device>> devices_;
     DeviceKey nextKey_ = 1;
     std::unique_ptr<SharedFile> shared_;
+    bool meterReports_ = true;
+    std::chrono::milliseconds meterInterval_{0};
+    QTimer* meterClock_ = nullptr;
 };
 
 // Parser of card descriptions (also used by tests directly).

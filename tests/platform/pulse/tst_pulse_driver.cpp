@@ -426,6 +426,22 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     QCOMPARE(controlNames(stream), (QStringList{"Volume", "Mute", "Peak"}));
     QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 9000 && meter(play().sources[0]) < 11200, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) > 9000 && meter(play().line) < 11200, kTimeout);
+    // Peaks are reported as they come, the sink's and the stream's in one
+    // report per turn; a slower reader gets fewer, each over its whole time,
+    // and the level goes on meanwhile.
+    QSignalSpy reports(service_.get(), &MixerService::metersChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(reports.count() >= 5, kTimeout);
+    QCOMPARE(reports.first().at(0).toUInt(), 0u);
+    service_->setMeterInterval(250ms);
+    QCOMPARE(driver_->meterRate(), 4u);
+    QCOMPARE(driver_->meterStreams(), 2);
+    QVERIFY(meter(play().line) > 9000);
+    reports.clear();
+    QTest::qWait(1500);
+    QVERIFY2(reports.count() >= 2 && reports.count() <= 14, qPrintable(QString::number(reports.count())));
+    QVERIFY(meter(play().line) > 9000 && meter(play().line) < 11200);
+    service_->setMeterInterval(10ms);
+    QCOMPARE(driver_->meterRate(), PulseDriver::kMeterRate);
     // The meters show what is heard: a muted stream reads 0, and so does
     // the sink it is alone on.
     const DriverControl& mute = *controlOfType(play().sources[0], MIXERCONTROL_CONTROLTYPE_MUTE);
