@@ -77,6 +77,7 @@ struct PulseDriver::Meter {
     float peak = 0.0f;
     Clock::time_point lastData{};
     Clock::time_point lastRead{};
+    DWORD reported = 0;  // the value last reported
     bool failed = false;
     bool silent = true;  // reported as silent (or never heard)
 };
@@ -195,6 +196,23 @@ public:
                 m->driver->meterData(*m);
             }
             pa_stream_drop(s);
+        }
+    }
+
+    // A stream closed before the server had made it: libpulse refuses to
+    // disconnect it until it is made, and the server would go on sending.
+    static void closeWhenMade(pa_stream* s, void*) {
+        switch (pa_stream_get_state(s)) {
+            case PA_STREAM_READY:
+                pa_stream_disconnect(s);
+                break;
+            case PA_STREAM_FAILED:
+            case PA_STREAM_TERMINATED:
+                pa_stream_set_state_callback(s, nullptr, nullptr);
+                pa_stream_unref(s);
+                break;
+            default:
+                break;
         }
     }
 
@@ -749,7 +767,10 @@ bool PulseDriver::connectMeter(Meter& m) {
 
 void PulseDriver::meterData(Meter& m) {
     m.silent = false;
-    if (m.reader == 0) return;
+    // Silence sends zeros all along, a steady tone the same peak: nothing moved.
+    const DWORD value = pulse_map::meterFromPeak(m.peak);
+    if (value == m.reported || m.reader == 0) return;
+    m.reported = value;
     // Reported from the event loop, not from inside libpulse: a reader may
     // open or close meters.
     if (reportsDue_.empty())
@@ -764,12 +785,15 @@ void PulseDriver::sendMeterReports() {
 
 void PulseDriver::closeMeter(Meter& m) {
     if (!m.stream) return;
-    pa_stream_set_read_callback(m.stream, nullptr, nullptr);
-    pa_stream_set_state_callback(m.stream, nullptr, nullptr);
-    if (pa_stream_get_state(m.stream) == PA_STREAM_READY || pa_stream_get_state(m.stream) == PA_STREAM_CREATING)
-        pa_stream_disconnect(m.stream);
-    pa_stream_unref(m.stream);
-    m.stream = nullptr;
+    pa_stream* s = std::exchange(m.stream, nullptr);
+    pa_stream_set_read_callback(s, nullptr, nullptr);
+    if (pa_stream_get_state(s) == PA_STREAM_CREATING) {
+        pa_stream_set_state_callback(s, &Callbacks::closeWhenMade, nullptr);  // our reference goes with it
+        return;
+    }
+    pa_stream_set_state_callback(s, nullptr, nullptr);
+    if (pa_stream_get_state(s) == PA_STREAM_READY) pa_stream_disconnect(s);
+    pa_stream_unref(s);
 }
 
 // Meters nobody looks at any more give their streams back.
@@ -785,7 +809,7 @@ void PulseDriver::reapMeters() {
         // Sound that stops sends nothing more: its reader hears once.
         if (!m.silent && now - m.lastData > meterStale()) {
             m.silent = true;
-            if (m.reader != 0 && find(m.reader)) emit metersChanged(m.reader);
+            if (std::exchange(m.reported, 0) != 0 && m.reader != 0 && find(m.reader)) emit metersChanged(m.reader);
         }
         ++it;
     }

@@ -42,7 +42,8 @@ public:
     bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
     bool deviceLossIsRoutine() const override { return true; }
     // Peaks come from the server at the rate asked for (at most kMeterRate a
-    // second); each batch is reported, and so is a meter falling silent.
+    // second); a batch that moves a meter is reported, and so is a meter
+    // falling silent.
     bool reportsMeters() const override { return true; }
     void setMeterInterval(std::chrono::milliseconds interval) override;
     static constexpr std::uint32_t kMeterRate = 25;
