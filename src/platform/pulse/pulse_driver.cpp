@@ -322,6 +322,7 @@ void PulseDriver::dropConnection() {
     if (loaded_) qCInfo(lcPulse) << "the sound server is gone:" << pa_strerror(pa_context_errno(context_));
     for (auto& [key, meter] : meters_) closeMeter(*meter);
     meters_.clear();
+    followed_.clear();
     reaper_->stop();
     pa_context_set_state_callback(context_, nullptr, nullptr);
     pa_context_set_subscribe_callback(context_, nullptr, nullptr);
@@ -701,6 +702,7 @@ DWORD PulseDriver::meterValue(DeviceKey reader, const PulseBinding& binding) {
     if (!m) return 0;
     m->sink = sink;
     m->reader = reader;
+    followed_[reader] = key;
     const auto now = Clock::now();
     m->lastRead = now;
     if (now - m->lastData > meterStale()) return 0;  // silence: a suspended sink sends nothing
@@ -801,7 +803,9 @@ void PulseDriver::reapMeters() {
     const auto now = Clock::now();
     for (auto it = meters_.begin(); it != meters_.end();) {
         Meter& m = *it->second;
-        if (m.failed || now - m.lastRead > kMeterIdle) {
+        const bool followed = std::any_of(followed_.begin(), followed_.end(),
+                                          [&](const auto& f) { return f.second == it->first; });
+        if (m.failed || (now - m.lastRead > kMeterIdle && !followed)) {
             closeMeter(m);
             it = meters_.erase(it);
             continue;

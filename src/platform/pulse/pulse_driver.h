@@ -52,7 +52,9 @@ public:
     bool connected() const { return loaded_; }
     int meterStreams() const { return static_cast<int>(meters_.size()); }
     std::uint32_t meterRate() const { return meterRate_; }
-    // How long a meter nobody reads keeps its stream.
+    // How long a meter nobody reads keeps its stream; the one last read
+    // through a device keeps it for good (a silent meter is not read until
+    // it moves, and only its stream can say that it does).
     static constexpr std::chrono::milliseconds kMeterIdle{3000};
 
 private:
@@ -113,7 +115,8 @@ private:
     bool updatePosted_ = false;
     std::map<std::string, std::unique_ptr<Meter>> meters_;
     std::uint32_t meterRate_ = kMeterRate;
-    std::set<DeviceKey> reportsDue_;  // devices with new peaks, reported once per turn
+    std::set<DeviceKey> reportsDue_;
+    std::map<DeviceKey, std::string> followed_;  // the meter last read through each device  // devices with new peaks, reported once per turn
     QTimer* reconnect_ = nullptr;
     QTimer* reaper_ = nullptr;
 };

@@ -422,9 +422,15 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     QTRY_COMPARE_WITH_TIMEOUT(outputs(), 1, kTimeout);
     QCOMPARE(meter(play().line), DWORD(0));
     QCOMPARE(driver_->meterStreams(), 1);
+    // Silence is not reported, so nobody reads; the meter stays all the same,
+    // and the sound that starts is reported.
+    QTest::qWait(int(PulseDriver::kMeterIdle.count()) + 1500);
+    QCOMPARE(driver_->meterStreams(), 1);
+    QSignalSpy moved(service_.get(), &MixerService::metersChanged);
 
     // A stream starts: its line comes with a line change.
     QVERIFY(pulse_->play(QStringLiteral("fake"), 0.5, 20, QStringLiteral("Tone player")));
+    QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, playLineId) >= 1, kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(play().sources.size(), std::size_t(1), kTimeout);
     QCOMPARE(sourceNames(play()), QStringList{QStringLiteral("Tone player")});
