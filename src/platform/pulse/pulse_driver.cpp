@@ -718,8 +718,9 @@ void PulseDriver::setMeterInterval(std::chrono::milliseconds interval) {
     // The server measures each peak over 1/rate of a second: a slower reader
     // gets fewer batches and misses no peak.
     const auto ms = std::max<std::int64_t>(interval.count(), 1);
-    const auto rate = interval.count() <= 0 ? kMeterRate
-                                            : static_cast<std::uint32_t>(std::clamp<std::int64_t>(1000 / ms, 1, kMeterRate));
+    const auto rate = interval.count() <= 0
+                          ? kMeterRate
+                          : static_cast<std::uint32_t>(std::clamp<std::int64_t>(1000 / ms, 1, kMeterRate));
     if (rate == meterRate_) return;
     meterRate_ = rate;
     qCDebug(lcPulse) << "meters at" << rate << "peaks a second";
@@ -775,8 +776,7 @@ void PulseDriver::meterData(Meter& m) {
     m.reported = value;
     // Reported from the event loop, not from inside libpulse: a reader may
     // open or close meters.
-    if (reportsDue_.empty())
-        QMetaObject::invokeMethod(this, &PulseDriver::sendMeterReports, Qt::QueuedConnection);
+    if (reportsDue_.empty()) QMetaObject::invokeMethod(this, &PulseDriver::sendMeterReports, Qt::QueuedConnection);
     reportsDue_.insert(m.reader);
 }
 
@@ -803,8 +803,8 @@ void PulseDriver::reapMeters() {
     const auto now = Clock::now();
     for (auto it = meters_.begin(); it != meters_.end();) {
         Meter& m = *it->second;
-        const bool followed = std::any_of(followed_.begin(), followed_.end(),
-                                          [&](const auto& f) { return f.second == it->first; });
+        const bool followed =
+            std::any_of(followed_.begin(), followed_.end(), [&](const auto& f) { return f.second == it->first; });
         if (m.failed || (now - m.lastRead > kMeterIdle && !followed)) {
             closeMeter(m);
             it = meters_.erase(it);

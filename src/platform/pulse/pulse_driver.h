@@ -115,8 +115,8 @@ private:
     bool updatePosted_ = false;
     std::map<std::string, std::unique_ptr<Meter>> meters_;
     std::uint32_t meterRate_ = kMeterRate;
-    std::set<DeviceKey> reportsDue_;
-    std::map<DeviceKey, std::string> followed_;  // the meter last read through each device  // devices with new peaks, reported once per turn
+    std::set<DeviceKey> reportsDue_;             // devices with new peaks, reported once per turn
+    std::map<DeviceKey, std::string> followed_;  // the meter last read through each device
     QTimer* reconnect_ = nullptr;
     QTimer* reaper_ = nullptr;
 };

@@ -415,7 +415,8 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     service_->setMeterInterval(500ms);
     service_->setMeterInterval(10ms);
     auto outputs = [this] {
-        const auto list = pulse_->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")});
+        const auto list =
+            pulse_->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")});
         return list ? int(list->count(QLatin1Char('\n'))) : -1;
     };
     QTest::qWait(300);
