@@ -165,23 +165,25 @@ void MeterPoll::UpdateMeters() {
     }
 }
 
+bool MeterPoll::UpdatePending() const { return timer_->isActive() || throttle_->isActive(); }
+
+std::int64_t MeterPoll::ThrottleWait() const { return lastMeterTick_ + kThrottleMs - tick_(); }
+
 void MeterPoll::RequestUpdate() {
     // The timer, where it runs, comes within 10 ms anyway. Otherwise the
     // update runs from the event loop, never inside the caller's sequence.
-    if (!scanned_ || rows_.empty() || timer_->isActive() || throttle_->isActive()) return;
-    throttle_->start(static_cast<int>(std::max<std::int64_t>(lastMeterTick_ + kThrottleMs - tick_(), 0)));
+    if (!scanned_ || rows_.empty() || UpdatePending()) return;
+    throttle_->start(static_cast<int>(std::max<std::int64_t>(ThrottleWait(), 0)));
 }
 
 void MeterPoll::MetersChanged(unsigned device) {
+    if (device != state_.MixerIndex) return;
     // Reports come from the event loop: served at once when the throttle
     // allows, which saves waking up again for it.
-    if (device != state_.MixerIndex || !scanned_ || rows_.empty() || timer_->isActive() || throttle_->isActive())
-        return;
-    const std::int64_t wait = lastMeterTick_ + kThrottleMs - tick_();
-    if (wait <= 0)
+    if (scanned_ && !rows_.empty() && !UpdatePending() && ThrottleWait() <= 0)
         UpdateMeters();
     else
-        throttle_->start(static_cast<int>(wait));
+        RequestUpdate();
 }
 
 void MeterPoll::Display(int left, std::optional<int> right) {

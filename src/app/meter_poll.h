@@ -92,6 +92,8 @@ private:
     void Display(int left, std::optional<int> right);
     void UpdateRunning();
     void MetersChanged(unsigned device);
+    bool UpdatePending() const;
+    std::int64_t ThrottleWait() const;  // ms until the throttle lets an update through
 
     SharedState& state_;
     TAudioMixer& mixer_;

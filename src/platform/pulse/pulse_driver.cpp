@@ -77,9 +77,8 @@ struct PulseDriver::Meter {
     float peak = 0.0f;
     Clock::time_point lastData{};
     Clock::time_point lastRead{};
-    DWORD reported = 0;  // the value last reported
+    DWORD reported = 0;  // the value last reported (0 for silence)
     bool failed = false;
-    bool silent = true;  // reported as silent (or never heard)
 };
 
 // libpulse's callbacks; userdata is the driver (or the meter).
@@ -717,10 +716,9 @@ std::chrono::milliseconds PulseDriver::meterStale() const {
 void PulseDriver::setMeterInterval(std::chrono::milliseconds interval) {
     // The server measures each peak over 1/rate of a second: a slower reader
     // gets fewer batches and misses no peak.
-    const auto ms = std::max<std::int64_t>(interval.count(), 1);
-    const auto rate = interval.count() <= 0
-                          ? kMeterRate
-                          : static_cast<std::uint32_t>(std::clamp<std::int64_t>(1000 / ms, 1, kMeterRate));
+    const std::int64_t ms = interval.count();
+    const auto rate =
+        ms <= 0 ? kMeterRate : static_cast<std::uint32_t>(std::clamp<std::int64_t>(1000 / ms, 1, kMeterRate));
     if (rate == meterRate_) return;
     meterRate_ = rate;
     qCDebug(lcPulse) << "meters at" << rate << "peaks a second";
@@ -769,7 +767,6 @@ bool PulseDriver::connectMeter(Meter& m) {
 }
 
 void PulseDriver::meterData(Meter& m) {
-    m.silent = false;
     // Silence sends zeros all along, a steady tone the same peak: nothing moved.
     const DWORD value = pulse_map::meterFromPeak(m.peak);
     if (value == m.reported || m.reader == 0) return;
@@ -803,17 +800,17 @@ void PulseDriver::reapMeters() {
     const auto now = Clock::now();
     for (auto it = meters_.begin(); it != meters_.end();) {
         Meter& m = *it->second;
-        const bool followed =
-            std::any_of(followed_.begin(), followed_.end(), [&](const auto& f) { return f.second == it->first; });
+        const auto f = followed_.find(m.reader);
+        const bool followed = f != followed_.end() && f->second == it->first;
         if (m.failed || (now - m.lastRead > kMeterIdle && !followed)) {
             closeMeter(m);
             it = meters_.erase(it);
             continue;
         }
         // Sound that stops sends nothing more: its reader hears once.
-        if (!m.silent && now - m.lastData > meterStale()) {
-            m.silent = true;
-            if (std::exchange(m.reported, 0) != 0 && m.reader != 0 && find(m.reader)) emit metersChanged(m.reader);
+        if (m.reported != 0 && now - m.lastData > meterStale()) {
+            m.reported = 0;
+            if (m.reader != 0 && find(m.reader)) emit metersChanged(m.reader);
         }
         ++it;
     }
