@@ -46,8 +46,8 @@ void TAudioMixer::SetMixerId(int Value) {
     if (mixerCount_ == 0) return;
     if (Value >= mixerCount_) Value = mixerCount_ - 1;
     // Reopening the card already open, whose tree has not changed since it
-    // was read, would read the same tree again: the meter poll does it 100
-    // times a second.
+    // was read, would read the same tree again: the meter poll does it on
+    // every pass.
     if (Value == mixerId_ && destinations_ && openedTree_ == service_.treeVersion()) return;
     CloseMixer();
     if (Value < 0) return;
