@@ -25,6 +25,7 @@
 #include "app/magnet.h"
 #include "app/mixer_controller.h"
 #include "config/channel_dialog.h"
+#include "controls/balloon.h"
 #include "controls/smooth_show.h"
 #include "controls/tray_icon.h"
 #include "meter/vu_window.h"
@@ -74,6 +75,28 @@ std::optional<QPoint> placeOnScreen(QWidget* w) {
     return found == 2 ? std::optional<QPoint>(QPoint(x, y)) : std::nullopt;
 }
 
+// The window's picture as the X server has it, read by another client: the
+// program's own view of its buffer is not what reaches the screen.
+QImage xServerPicture(WId window) {
+    QProcess p;
+    p.start(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(window), QStringLiteral("png:-")});
+    if (!p.waitForFinished(5000) || p.exitCode() != 0) {
+        p.kill();
+        p.waitForFinished(1000);
+        return {};
+    }
+    return QImage::fromData(p.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+// Two pixels of different pictures. Antialiased edges (the knobs') come
+// out some shades apart between the window's buffer and a fresh drawing; a
+// stale picture differs by far more.
+bool unlike(QRgb a, QRgb b) {
+    constexpr int kShade = 48;
+    return std::abs(qRed(a) - qRed(b)) > kShade || std::abs(qGreen(a) - qGreen(b)) > kShade ||
+           std::abs(qBlue(a) - qBlue(b)) > kShade;
+}
+
 }  // namespace
 
 class ScreenSession : public QObject {
@@ -82,6 +105,8 @@ class ScreenSession : public QObject {
     std::unique_ptr<SoundServer> server_;
     RecordedMessages::Log said_;
     std::unique_ptr<AppContext> app_;
+    // As the program has it: every hint a balloon.
+    TBalloonHint balloons_;
     std::unique_ptr<MixerService> checker_;
     std::unique_ptr<TAudioMixer> cardView_;
     bool trayHost_ = false;
@@ -91,6 +116,7 @@ class ScreenSession : public QObject {
     QString failure_;
     QString step_;
     QRandomGenerator rng_{20261209};
+    int checks_ = 0;
 
     TForm1& play() { return *app_->Form1(); }
     Trec& rec() { return *app_->rec(); }
@@ -129,8 +155,7 @@ class ScreenSession : public QObject {
 
     // Empty when the X server shows w as w draws itself now.
     QString pictureDiffers(QWidget* w) {
-        QScreen* screen = w->screen();
-        const QImage shown = screen->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown = xServerPicture(w->winId());
         const QImage fresh = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
         if (shown.size() != fresh.size())
             return QStringLiteral("%1 is %2x%3 on the screen, %4x%5 drawn")
@@ -146,7 +171,7 @@ class ScreenSession : public QObject {
             const auto* a = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
             const auto* b = reinterpret_cast<const QRgb*>(fresh.constScanLine(y));
             for (int x = 0; x < shown.width(); ++x)
-                if (a[x] != b[x] && !covered.contains(QPoint(x, y))) {
+                if (unlike(a[x], b[x]) && !covered.contains(QPoint(x, y))) {
                     ++differing;
                     where |= QRect(x, y, 1, 1);
                 }
@@ -179,15 +204,16 @@ class ScreenSession : public QObject {
     }
 
     // The card as another client of the server sees it, opened on the
-    // device the program shows.
+    // device the program shows: a client of its own for every look, so that
+    // nothing it kept from before can hide a change.
     TAudioMixer* card() {
-        if (!checker_) {
-            QString error;
-            auto driver = PulseDriver::open(std::chrono::milliseconds(5000), &error);
-            if (!driver) return nullptr;
-            checker_ = std::make_unique<MixerService>(std::move(driver));
-            cardView_ = std::make_unique<TAudioMixer>(*checker_);
-        }
+        cardView_.reset();
+        checker_.reset();
+        QString error;
+        auto driver = PulseDriver::open(std::chrono::milliseconds(5000), &error);
+        if (!driver) return nullptr;
+        checker_ = std::make_unique<MixerService>(std::move(driver));
+        cardView_ = std::make_unique<TAudioMixer>(*checker_);
         TAudioMixer* view = cardView_.get();
         for (int i = 0; i < view->MixerCount(); ++i) {
             view->SetMixerId(i);
@@ -207,6 +233,29 @@ class ScreenSession : public QObject {
         return -2;
     }
 
+    static QStringList lineNames(TAudioMixer* view, int dest) {
+        QStringList names;
+        const TMixerDestinations* list = view->Destinations();
+        if (!list || dest < 0 || dest >= list->Count()) return names;
+        const TMixerDestination* d = list->Items(dest);
+        for (int c = 0; c < d->Connections.Count(); ++c)
+            names << QString::fromLocal8Bit(d->Connections.Items(c)->LineInfo.szName);
+        return names;
+    }
+
+    // Every line of the card has its strip, while there are strips.
+    QString stripsMissing(TAudioMixer* view, QWidget& window, const std::vector<ChannelStrip*>& strips, int dest) {
+        if (!window.isVisible()) return {};
+        QStringList shown;
+        for (ChannelStrip* strip : strips)
+            if (strip->Bound()) shown << strip->Name();
+        QStringList out;
+        const QStringList lines = lineNames(view, dest);
+        for (int c = 0; c < lines.size() && c + 1 < int(strips.size()); ++c)
+            if (!shown.contains(lines[c])) out << QStringLiteral("\"%1\" has no strip").arg(lines[c]);
+        return out.join(QLatin1String("; "));
+    }
+
     QString readoutsDiffer() {
         if (!app_->state().InitDone || app_->state().BoundProductName.isEmpty()) return {};
         TAudioMixer* view = card();
@@ -221,8 +270,8 @@ class ScreenSession : public QObject {
                 if (!panel || !panel->isVisibleTo(&window)) continue;
                 const int conn = lineNamed(view, dest, strip->Name());
                 if (conn == -2) {
-                    out << QStringLiteral("%1 shows \"%2\", which the card does not have")
-                               .arg(strip->row.names->panel, strip->Name());
+                    out << QStringLiteral("%1 shows \"%2\", which the card does not have (it has %3)")
+                               .arg(strip->row.names->panel, strip->Name(), lineNames(view, dest).join(", "));
                     continue;
                 }
                 int l = 0, r = 0, m = 0;
@@ -251,6 +300,9 @@ class ScreenSession : public QObject {
         };
         checkStrips(play(), play().strips(), s.PlayDestIndex);
         checkStrips(rec(), rec().strips(), s.RecDestIndex);
+        for (const QString& missing : {stripsMissing(view, play(), play().strips(), s.PlayDestIndex),
+                                       stripsMissing(view, rec(), rec().strips(), s.RecDestIndex)})
+            if (!missing.isEmpty()) out << missing;
         return out.join(QLatin1String("; "));
     }
 
@@ -283,7 +335,7 @@ class ScreenSession : public QObject {
     // Each check may take the server's answers some time; a picture or a
     // value that stays wrong fails.
     void check(const QString& what) {
-        step_ = what;
+        step_ = QStringLiteral("%1 %2").arg(++checks_, 2, 10, QLatin1Char('0')).arg(what);
         settle();
         QString problem;
         QDeadlineTimer deadline(2500);
@@ -294,6 +346,14 @@ class ScreenSession : public QObject {
             if (problem.isEmpty()) return;
             QTest::qWait(250);
         } while (!deadline.hasExpired());
+        // Stale, or drawn another way? Repainting every widget tells.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            w->update();
+            for (QWidget* child : w->findChildren<QWidget*>()) child->update();
+        }
+        QTest::qWait(300);
+        problem += picturesDiffer().isEmpty() ? QStringLiteral(" (repainting every widget mends the pictures)")
+                                              : QStringLiteral(" (repainting every widget leaves them)");
         if (failure_.isEmpty()) failure_ = QStringLiteral("after \"%1\": %2").arg(what, problem);
         qWarning().noquote() << "after" << what << ":" << problem;
     }
@@ -427,8 +487,10 @@ private slots:
         if (!server_) QSKIP("the sound server is not installed");
         server_->useFromThisProcess();
         trayHost_ = QSystemTrayIcon::isSystemTrayAvailable();
-        // A caret that blinks would differ between two pictures taken apart.
-        QApplication::setCursorFlashTime(0);
+        balloons_.SetActive(true);
+        if (qEnvironmentVariableIsSet("TAVLO_SCREEN_STEADY_CARET"))
+            // A caret that blinks would differ between two pictures taken apart.
+            QApplication::setCursorFlashTime(0);
         QProcess::execute(QStringLiteral("xdotool"),
                           {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
     }
