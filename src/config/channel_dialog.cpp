@@ -4,11 +4,9 @@
 #include "controls/smooth_show.h"
 #include "strips/strip_pictures.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 
 #include <algorithm>
@@ -170,8 +168,7 @@ TForm4::TForm4()
     SmoothShow1->SetEnabled(true);
     SmoothShow1->SetReverse(true);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre();
 }
 
 TForm4::~TForm4() = default;

@@ -1,5 +1,7 @@
 #include "controls/smooth_show.h"
 
+#include "controls/whole_update.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
@@ -118,12 +120,17 @@ void TSmoothShow::HideControl() {
 }
 
 void TSmoothShow::RestoreControl() {
+    if (!control_) return;
     // Someone who gave the control an outline of their own meanwhile keeps it.
-    if (!control_ || control_->mask() != hidingMask_) return;
-    if (savedMask_.isEmpty())
-        control_->clearMask();
-    else
-        control_->setMask(savedMask_);
+    if (control_->mask() == hidingMask_) {
+        if (savedMask_.isEmpty())
+            control_->clearMask();
+        else
+            control_->setMask(savedMask_);
+    }
+    // What the control drew while it hid behind the outline was clipped to
+    // it, and giving a window its outline back repaints nothing of its own.
+    UpdateWholeWindow(*control_);
 }
 
 void TSmoothShow::Step() {

@@ -11,11 +11,10 @@
 #include "strips/shared_state.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -211,8 +210,7 @@ TForm2::TForm2(SharedState& state)
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));
     SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre();
 }
 
 TForm2::~TForm2() = default;

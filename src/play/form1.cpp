@@ -16,8 +16,6 @@
 #include "strips/window_frame.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
@@ -105,8 +103,7 @@ TForm1::TForm1(SharedState& state, MixerService& service)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);
     Timer1->start();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre();
     FormCreate();
 }
 

@@ -11,10 +11,8 @@
 #include "strips/strip_pictures.h"
 #include "strips/window_frame.h"
 
-#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -79,8 +77,7 @@ Trec::Trec(SharedState& state, MixerService& service)
     TrayIconF1->SetToolTip(QStringLiteral("Right-click show the menu, Click to show/hide the rec mixer..."));
     TrayIconF1->SetIcon(reci);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre();
     FormCreate();
 }
 

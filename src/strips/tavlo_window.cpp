@@ -1,13 +1,42 @@
 #include "strips/tavlo_window.h"
 
+#include "controls/whole_update.h"
+
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
 
 TavloWindow::TavloWindow(const QString& objectName, const QString& caption)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(objectName);
     setWindowTitle(caption);
+    // Hints show over every window of the program, not only the active one:
+    // the mixers sit on top of whatever the user works in.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+}
+
+void TavloWindow::centre() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    centredAt_ = pos();
+}
+
+void TavloWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Laid out for the card after it was centred (and before anyone saw it
+    // or moved it): centred at its new size.
+    if (centredAt_ && *centredAt_ == pos() && !shownOnce_ && !designedPlacement_) centre();
+}
+
+void TavloWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    shownOnce_ = true;
+    // Qt drops the repaints of a hidden window's widgets and shows the picture
+    // the window had when it hid: what changed meanwhile (a refresh, another
+    // card, the channel dialog's choice) is drawn now.
+    UpdateWholeWindow(*this);
 }
 
 void TavloWindow::setStayOnTop(bool onTop) {

@@ -5,6 +5,7 @@
 // out as signals; the program decides what follows.
 
 #include <QPoint>
+#include <optional>
 #include <QWidget>
 
 class TavloWindow : public QWidget {
@@ -20,6 +21,9 @@ public:
     // on the window stays where the configuration put it.
     bool designedPlacement() const { return designedPlacement_; }
     void setDesignedPlacement() { designedPlacement_ = true; }
+    // Centres the window on the screen; until it is first shown, moved or
+    // placed by the configuration it stays centred when its size changes.
+    void centre();
 
 signals:
     // A right click anywhere on the window that nothing inside took.
@@ -34,6 +38,8 @@ protected:
     // The mixer windows' surface behind their frames and strips.
     void setBlackBackground();
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -42,6 +48,8 @@ protected:
 
 private:
     bool designedPlacement_ = false;
+    std::optional<QPoint> centredAt_;
+    bool shownOnce_ = false;
     enum class Drag { None, System, Manual } drag_ = Drag::None;
     QPoint grabOffset_;  // mouse position within the window at the press
 };
