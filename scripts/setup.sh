@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config clang-format
-  qt6-base-dev qt6-svg-dev libasound2-dev libpulse-dev libbenchmark-dev
+  qt6-base-dev qt6-svg-dev libxcb1-dev libasound2-dev libpulse-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox trayer imagemagick
   alsa-utils libasound2-plugins pulseaudio pulseaudio-utils
   desktop-file-utils appstream groff-base dpkg-dev file

@@ -167,6 +167,7 @@ void MixerController::layOutPlayback() {
     }
     slot = layOut(play.strips(), slot);
     play.frame->SetWidth(sourceCount(play.Mixer, state_.PlayDestIndex) >= 12 ? 941 : 71 * slot + 18);
+    play.centreUntilPlaced();
 }
 
 void MixerController::bindRecordingNames() {
@@ -181,6 +182,7 @@ void MixerController::bindRecordingNames() {
 void MixerController::layOutRecording() {
     const int used = layOut(w_.rec.strips(), 0);
     w_.rec.frame->SetWidth(sourceCount(w_.play.Mixer, state_.RecDestIndex) >= 10 ? 728 : 71 * used + 18);
+    w_.rec.centreUntilPlaced();
 }
 
 // Controls are looked up in a mixer object of the binding's own.

@@ -1,10 +1,12 @@
 #include "strips/tavlo_window.h"
 
+#include "controls/screen_place.h"
 #include "controls/whole_update.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -20,14 +22,36 @@ TavloWindow::TavloWindow(const QString& objectName, const QString& caption)
 void TavloWindow::centre() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    centredAt_ = pos();
+}
+
+void TavloWindow::centreUntilPlaced() {
+    if (!shownOnce_ && !designedPlacement_) centre();
+}
+
+void TavloWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // The window system's word on where we are: under a reparenting window
+    // manager it is sometimes not where the server has us (a window resized
+    // while hidden comes back believed at (0,0)), and everything placed
+    // from it (the magnet, the saved places) would go wrong. The server
+    // itself is asked; our own moves are taken as made.
+    if (event->spontaneous()) keepGeometryTrue();
 }
 
 void TavloWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // Laid out for the card after it was centred (and before anyone saw it
-    // or moved it): centred at its new size.
-    if (centredAt_ && *centredAt_ == pos() && !shownOnce_ && !designedPlacement_) centre();
+    if (event->spontaneous()) keepGeometryTrue();
+}
+
+void TavloWindow::keepGeometryTrue() {
+    if (!isVisible() || drag_ != Drag::None || keepingTrue_) return;
+    const std::optional<QRect> real = GeometryOnScreen(*this);
+    if (!real) return;
+    keepingTrue_ = true;
+    if (real->topLeft() != pos()) move(real->topLeft());
+    // Narrower on the screen than laid out: the server is told the size.
+    if (real->size() != size()) ResizeOnScreen(*this, size());
+    keepingTrue_ = false;
 }
 
 void TavloWindow::showEvent(QShowEvent* event) {

@@ -5,7 +5,6 @@
 // out as signals; the program decides what follows.
 
 #include <QPoint>
-#include <optional>
 #include <QWidget>
 
 class TavloWindow : public QWidget {
@@ -21,9 +20,11 @@ public:
     // on the window stays where the configuration put it.
     bool designedPlacement() const { return designedPlacement_; }
     void setDesignedPlacement() { designedPlacement_ = true; }
-    // Centres the window on the screen; until it is first shown, moved or
-    // placed by the configuration it stays centred when its size changes.
+    // Centres the window on the screen.
     void centre();
+    // Centres it again at a new size, until it was first shown or placed by
+    // the configuration: laid out for the card before anyone saw it.
+    void centreUntilPlaced();
 
 signals:
     // A right click anywhere on the window that nothing inside took.
@@ -38,8 +39,9 @@ protected:
     // The mixer windows' surface behind their frames and strips.
     void setBlackBackground();
     void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -47,8 +49,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Qt's geometry made to agree with the X server's.
+    void keepGeometryTrue();
+
     bool designedPlacement_ = false;
-    std::optional<QPoint> centredAt_;
+    bool keepingTrue_ = false;
     bool shownOnce_ = false;
     enum class Drag { None, System, Manual } drag_ = Drag::None;
     QPoint grabOffset_;  // mouse position within the window at the press

@@ -50,6 +50,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <functional>
 #include <memory>
 
@@ -61,11 +63,31 @@ int envInt(const char* name, int otherwise) {
     return ok ? v : otherwise;
 }
 
+// The X window a top-level widget shows in now. QWidget::winId() may name
+// one Qt has since replaced (a window whose flags changed while it was
+// hidden gets a new one); the QWindow knows.
+WId nativeWindow(QWidget* w) { return w->windowHandle() ? w->windowHandle()->winId() : w->winId(); }
+
+// Sends what the program asked of the X server. Qt takes the server for
+// itself now and then (the tray icon's lookup) and lets it go in a request
+// that waits in its buffer until the event loop runs: a test that waits for
+// another X client meanwhile would wait for ever.
+void flushX() {
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) xcb_flush(x11->connection());
+}
+
+// Runs another X client to its end.
+int runX(const QString& program, const QStringList& args) {
+    flushX();
+    return QProcess::execute(program, args);
+}
+
 // Where the X server has a window's top left corner.
 std::optional<QPoint> placeOnScreen(QWidget* w) {
+    flushX();
     QProcess p;
     p.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
-                                        QString::number(w->winId())});
+                                        QString::number(nativeWindow(w))});
     if (!p.waitForFinished(5000) || p.exitCode() != 0) return std::nullopt;
     int x = 0, y = 0, found = 0;
     for (const QString& line : QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
@@ -78,9 +100,11 @@ std::optional<QPoint> placeOnScreen(QWidget* w) {
 // The window's picture as the X server has it, read by another client: the
 // program's own view of its buffer is not what reaches the screen.
 QImage xServerPicture(WId window) {
+    flushX();
     QProcess p;
     p.start(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(window), QStringLiteral("png:-")});
     if (!p.waitForFinished(5000) || p.exitCode() != 0) {
+        qWarning().noquote() << "the X server gave no picture of window" << window << ":" << p.readAllStandardError();
         p.kill();
         p.waitForFinished(1000);
         return {};
@@ -155,7 +179,7 @@ class ScreenSession : public QObject {
 
     // Empty when the X server shows w as w draws itself now.
     QString pictureDiffers(QWidget* w) {
-        const QImage shown = xServerPicture(w->winId());
+        const QImage shown = xServerPicture(nativeWindow(w));
         const QImage fresh = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
         if (shown.size() != fresh.size())
             return QStringLiteral("%1 is %2x%3 on the screen, %4x%5 drawn")
@@ -337,23 +361,29 @@ class ScreenSession : public QObject {
     void check(const QString& what) {
         step_ = QStringLiteral("%1 %2").arg(++checks_, 2, 10, QLatin1Char('0')).arg(what);
         settle();
-        QString problem;
+        QString pictures, values;
         QDeadlineTimer deadline(2500);
         do {
-            problem.clear();
-            for (const QString& p : {picturesDiffer(), readoutsDiffer(), placesDiffer()})
-                if (!p.isEmpty()) problem += (problem.isEmpty() ? QString() : QStringLiteral("; ")) + p;
-            if (problem.isEmpty()) return;
+            pictures = picturesDiffer();
+            values.clear();
+            for (const QString& p : {readoutsDiffer(), placesDiffer()})
+                if (!p.isEmpty()) values += (values.isEmpty() ? QString() : QStringLiteral("; ")) + p;
+            if (pictures.isEmpty() && values.isEmpty()) return;
             QTest::qWait(250);
         } while (!deadline.hasExpired());
-        // Stale, or drawn another way? Repainting every widget tells.
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            w->update();
-            for (QWidget* child : w->findChildren<QWidget*>()) child->update();
+        if (!pictures.isEmpty()) {
+            // Stale, or drawn another way? Repainting every widget tells.
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                w->update();
+                for (QWidget* child : w->findChildren<QWidget*>()) child->update();
+            }
+            QTest::qWait(300);
+            pictures += picturesDiffer().isEmpty() ? QStringLiteral(" (stale: repainting every widget mends it)")
+                                                   : QStringLiteral(" (repainting every widget leaves it)");
         }
-        QTest::qWait(300);
-        problem += picturesDiffer().isEmpty() ? QStringLiteral(" (repainting every widget mends the pictures)")
-                                              : QStringLiteral(" (repainting every widget leaves them)");
+        const QString problem = pictures.isEmpty() ? values
+                                : values.isEmpty() ? pictures
+                                                   : pictures + QStringLiteral("; ") + values;
         if (failure_.isEmpty()) failure_ = QStringLiteral("after \"%1\": %2").arg(what, problem);
         qWarning().noquote() << "after" << what << ":" << problem;
     }
@@ -371,9 +401,9 @@ class ScreenSession : public QObject {
                 if (twice) args << QStringLiteral("--repeat") << QStringLiteral("2") << QStringLiteral("--delay")
                                 << QStringLiteral("60");
                 args << QStringLiteral("1");
-                QProcess::execute(QStringLiteral("xdotool"), args);
+                runX(QStringLiteral("xdotool"), args);
                 // Away again: a pointer resting over a window would raise its balloon.
-                QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"),
+                runX(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"),
                                                               QStringLiteral("799")});
                 return;
             }
@@ -491,7 +521,7 @@ private slots:
         if (qEnvironmentVariableIsSet("TAVLO_SCREEN_STEADY_CARET"))
             // A caret that blinks would differ between two pictures taken apart.
             QApplication::setCursorFlashTime(0);
-        QProcess::execute(QStringLiteral("xdotool"),
+        runX(QStringLiteral("xdotool"),
                           {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
     }
 
