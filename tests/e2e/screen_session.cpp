@@ -86,8 +86,8 @@ int runX(const QString& program, const QStringList& args) {
 std::optional<QPoint> placeOnScreen(QWidget* w) {
     flushX();
     QProcess p;
-    p.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
-                                        QString::number(nativeWindow(w))});
+    p.start(QStringLiteral("xdotool"),
+            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(nativeWindow(w))});
     if (!p.waitForFinished(5000) || p.exitCode() != 0) return std::nullopt;
     int x = 0, y = 0, found = 0;
     for (const QString& line : QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
@@ -283,7 +283,8 @@ class ScreenSession : public QObject {
     QString readoutsDiffer() {
         if (!app_->state().InitDone || app_->state().BoundProductName.isEmpty()) return {};
         TAudioMixer* view = card();
-        if (!view) return QStringLiteral("the card shown (%1) is not on the server").arg(app_->state().BoundProductName);
+        if (!view)
+            return QStringLiteral("the card shown (%1) is not on the server").arg(app_->state().BoundProductName);
         QStringList out;
         const SharedState& s = app_->state();
         auto checkStrips = [&](QWidget& window, const std::vector<ChannelStrip*>& strips, int dest) {
@@ -398,13 +399,14 @@ class ScreenSession : public QObject {
             if (at.isValid()) {
                 QStringList args{QStringLiteral("mousemove"), QString::number(at.center().x()),
                                  QString::number(at.center().y()), QStringLiteral("click")};
-                if (twice) args << QStringLiteral("--repeat") << QStringLiteral("2") << QStringLiteral("--delay")
-                                << QStringLiteral("60");
+                if (twice)
+                    args << QStringLiteral("--repeat") << QStringLiteral("2") << QStringLiteral("--delay")
+                         << QStringLiteral("60");
                 args << QStringLiteral("1");
                 runX(QStringLiteral("xdotool"), args);
                 // Away again: a pointer resting over a window would raise its balloon.
-                runX(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"),
-                                                              QStringLiteral("799")});
+                runX(QStringLiteral("xdotool"),
+                     {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
                 return;
             }
         }
@@ -428,9 +430,7 @@ class ScreenSession : public QObject {
     bool pactl(const QStringList& args) { return server_->pactl(args).has_value(); }
 
     // A stream playing silence to a sink: it gets a strip; its meter rests.
-    void startStream(const QString& sink) {
-        server_->playSilence(sink, QStringLiteral("Player %1").arg(++players_));
-    }
+    void startStream(const QString& sink) { server_->playSilence(sink, QStringLiteral("Player %1").arg(++players_)); }
 
     // --- the steps -------------------------------------------------------------------
 
@@ -493,8 +493,7 @@ class ScreenSession : public QObject {
              [this] {
                  const QStringList sinks = server_->sinks();
                  if (sinks.size() > 1)
-                     pactl({QStringLiteral("set-default-sink"),
-                            sinks.at(rng_.bounded(int(sinks.size())))});
+                     pactl({QStringLiteral("set-default-sink"), sinks.at(rng_.bounded(int(sinks.size())))});
              }},
         };
     }
@@ -521,15 +520,15 @@ private slots:
         if (qEnvironmentVariableIsSet("TAVLO_SCREEN_STEADY_CARET"))
             // A caret that blinks would differ between two pictures taken apart.
             QApplication::setCursorFlashTime(0);
-        runX(QStringLiteral("xdotool"),
-                          {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
+        runX(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
     }
 
     void init() {
         failure_.clear();
         QString why;
         QVERIFY2(server_->start(&why), qPrintable(why));
-        QVERIFY2(server_->addSink(QStringLiteral("second"), QStringLiteral("Second Speakers")), qPrintable(server_->lastError()));
+        QVERIFY2(server_->addSink(QStringLiteral("second"), QStringLiteral("Second Speakers")),
+                 qPrintable(server_->lastError()));
         QString error;
         auto driver = PulseDriver::open(std::chrono::milliseconds(5000), &error);
         QVERIFY2(driver, qPrintable(error));
@@ -601,8 +600,7 @@ private slots:
         rng_.seed(seed);
         const auto all = steps();
         run(all, QStringLiteral("tray: both windows"));
-        for (int i = 0; i < count && failure_.isEmpty(); ++i)
-            run(all, all[rng_.bounded(int(all.size()))].first);
+        for (int i = 0; i < count && failure_.isEmpty(); ++i) run(all, all[rng_.bounded(int(all.size()))].first);
         QVERIFY2(failure_.isEmpty(), qPrintable(failure_));
     }
 };

@@ -43,8 +43,8 @@ public:
             launch({"wireplumber"});
             launch({"pipewire-pulse"});
         } else {
-            launch({"pulseaudio", "-n", "--daemonize=no", "--log-level=error", "--exit-idle-time=-1",
-                    "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "-L",
+            launch({"pulseaudio", "-n", "--daemonize=no", "--log-level=error", "--exit-idle-time=-1", "--disallow-exit",
+                    "--use-pid-file=no", "--disable-shm=yes", "-L",
                     QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
         }
         QDeadlineTimer deadline(20000);
@@ -86,8 +86,9 @@ public:
         p.setProcessEnvironment(environment());
         p.start(QStringLiteral("pactl"), args);
         if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            lastError_ = QStringLiteral("pactl %1: %2").arg(args.join(QLatin1Char(' ')),
-                                                            QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+            lastError_ =
+                QStringLiteral("pactl %1: %2")
+                    .arg(args.join(QLatin1Char(' ')), QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
             return std::nullopt;
         }
         return QString::fromLocal8Bit(p.readAllStandardOutput());
@@ -183,7 +184,8 @@ private:
         p->setStandardOutputFile(QString());
         p->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1",
                                                  QStringLiteral("--address=unix:path=%1").arg(dir_.filePath("bus"))});
-        if (!p->waitForStarted(5000) || !p->waitForReadyRead(5000)) return *why = QStringLiteral("no session bus"), false;
+        if (!p->waitForStarted(5000) || !p->waitForReadyRead(5000))
+            return *why = QStringLiteral("no session bus"), false;
         busAddress_ = QString::fromLatin1(p->readLine()).trimmed();
         bus_ = std::make_unique<Child>(std::move(p));
         return true;
@@ -216,7 +218,8 @@ private:
             const QString line = raw.trimmed();
             if (!raw.startsWith(QLatin1Char('\t')) && !raw.startsWith(QLatin1Char(' ')) && !line.isEmpty())
                 inDevice = line.endsWith(QLatin1Char('#') + index);
-            if (inDevice && line.startsWith(QLatin1String("Owner Module:"))) return line.section(QLatin1Char(':'), 1).trimmed();
+            if (inDevice && line.startsWith(QLatin1String("Owner Module:")))
+                return line.section(QLatin1Char(':'), 1).trimmed();
         }
         return {};
     }
