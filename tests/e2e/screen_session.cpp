@@ -274,6 +274,9 @@ class ScreenSession : public QObject {
         for (ChannelStrip* strip : strips)
             if (strip->Bound()) shown << strip->Name();
         QStringList out;
+        const TMixerDestinations* list = view->Destinations();
+        if (list && dest >= 0 && dest < list->Count() && !strips.front()->Bound())
+            out << QStringLiteral("%1 has no master strip").arg(window.objectName());
         const QStringList lines = lineNames(view, dest);
         for (int c = 0; c < lines.size() && c + 1 < int(strips.size()); ++c)
             if (!shown.contains(lines[c])) out << QStringLiteral("\"%1\" has no strip").arg(lines[c]);
@@ -331,6 +334,15 @@ class ScreenSession : public QObject {
         return out.join(QLatin1String("; "));
     }
 
+    // What the program said to the user: never that a stand-in output went
+    // (PipeWire's "Dummy Output", gone when a real output comes).
+    QString messagesWrong() {
+        for (const QString& text : said_.information + said_.warnings)
+            if (text.contains(QLatin1String("Dummy Output")))
+                return QStringLiteral("the program said: \"%1\"").arg(text);
+        return {};
+    }
+
     QString placesDiffer() {
         QStringList out;
         for (QWidget* w : std::initializer_list<QWidget*>{&play(), &rec()}) {
@@ -367,7 +379,7 @@ class ScreenSession : public QObject {
         do {
             pictures = picturesDiffer();
             values.clear();
-            for (const QString& p : {readoutsDiffer(), placesDiffer()})
+            for (const QString& p : {readoutsDiffer(), placesDiffer(), messagesWrong()})
                 if (!p.isEmpty()) values += (values.isEmpty() ? QString() : QStringLiteral("; ")) + p;
             if (pictures.isEmpty() && values.isEmpty()) return;
             QTest::qWait(250);
@@ -525,6 +537,7 @@ private slots:
 
     void init() {
         failure_.clear();
+        said_ = {};
         QString why;
         QVERIFY2(server_->start(&why), qPrintable(why));
         QVERIFY2(server_->addSink(QStringLiteral("second"), QStringLiteral("Second Speakers")),

@@ -113,6 +113,12 @@ public:
         return false;
     }
     bool addSource(const QString& name) {
+        // PipeWire's PulseAudio server has no null source: a null node made
+        // a source does the same.
+        if (pipewire_)
+            return pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name),
+                          "media.class=Audio/Source/Virtual"})
+                .has_value();
         return pactl({"load-module", "module-null-source", QStringLiteral("source_name=%1").arg(name)}).has_value();
     }
 
@@ -157,6 +163,9 @@ private:
         for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "XDG_STATE_HOME",
                                 "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             env.insert(QString::fromLatin1(var), dir_.path());
+        // PipeWire's PulseAudio server puts its socket in pulse/ of the
+        // runtime folder unless told another folder.
+        if (pipewire_) env.remove(QStringLiteral("PULSE_RUNTIME_PATH"));
         env.insert(QStringLiteral("PULSE_SERVER"), server());
         env.remove(QStringLiteral("DISPLAY"));
         if (!busAddress_.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
