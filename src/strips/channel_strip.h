@@ -166,6 +166,9 @@ private:
     void PlaceCursor(Fader& f, int top);
     void RaiseButtonRow();
     void ReReadAfterRefusal();
+    // The line's levels as the read-outs show them, left and right after
+    // the exchange of sides; -1 for no level. False if there is no line.
+    bool ShownLevels(int& left, int& right);
     // The refresh's write-back of both read-outs.
     void WriteBack();
     // Writes both levels (exchanged when the sides are) with the mute.

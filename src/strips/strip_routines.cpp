@@ -158,8 +158,18 @@ void ChannelStrip::ShowPlate(bool on) {
     if (plate_) plate_->SetPicture(strip_pictures::fill(plate_->size(), on ? kRed : kSilver));
 }
 
+bool ChannelStrip::ShownLevels(int& left, int& right) {
+    int mute = 0;
+    bool stereo = false, volDisabled = false, muteDisabled = false;
+    if (!mixer_->GetLineLevels(Dest(), Conn(), left, right, mute, stereo, volDisabled, muteDisabled)) return false;
+    // A line with one level has it on both sides, whichever side the
+    // exchange puts it on.
+    if (!stereo) right = left;
+    if (state_.SwapLR) std::swap(left, right);
+    return true;
+}
+
 void ChannelStrip::Read() {
-    const SharedState& s = state_;
     // A line without a mute control reads as not muted.
     bool muted = false;
     if (!mixer_->GetLineMute(Dest(), Conn(), muted)) muted = false;
@@ -168,13 +178,8 @@ void ChannelStrip::Read() {
     // of the strip keeps it instead of switching the control off.
     for (TPanel* co : {co1_, co2_})
         if (!co->isHidden()) SetSwitch(co, mixer_->GetControlValue(Dest(), Conn(), co->Tag()) > 0, kLime);
-    int l = -1, r = -1, m = 0;
-    bool stereo = false, volDisabled = false, muteDisabled = false;
-    if (!mixer_->GetLineLevels(Dest(), Conn(), l, r, m, stereo, volDisabled, muteDisabled)) return;
-    // A line with one level has it on both sides, whichever side the
-    // exchange puts it on.
-    if (!stereo) r = l;
-    if (s.SwapLR) std::swap(l, r);
+    int l = -1, r = -1;
+    if (!ShownLevels(l, r)) return;
     // Both read-outs first, then one write-back with both: writing after
     // each would send the line's other channel its old level for a moment.
     reading_ = true;
@@ -249,12 +254,9 @@ void ChannelStrip::EndDrag(Side side, int top) {
 }
 
 bool ChannelStrip::CardShowsReadouts() {
-    int l = -1, r = -1, m = 0;
-    bool stereo = false, volDisabled = false, muteDisabled = false;
+    int l = -1, r = -1;
     // A level that cannot be read gives nothing to correct.
-    if (!mixer_->GetLineLevels(Dest(), Conn(), l, r, m, stereo, volDisabled, muteDisabled) || l < 0) return true;
-    if (!stereo) r = l;
-    if (state_.SwapLR) std::swap(l, r);
+    if (!ShownLevels(l, r) || l < 0) return true;
     return readoutFromLevel(l) == left_.readout->Value() && readoutFromLevel(r) == right_.readout->Value();
 }
 

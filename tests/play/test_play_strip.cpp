@@ -1,7 +1,7 @@
-// A playback strip at work: the fader drag with real mouse sequences, typed
-// read-outs, the wheel, linked and separate channels, the left/right
-// exchange, the refresh and its quantisation, and changes made by other
-// programs.
+// A playback strip at work: the fader drag with real mouse sequences (also
+// one the card refuses or clamps), typed read-outs, the wheel, linked and
+// separate channels, the left/right exchange (also on one-channel lines),
+// the refresh and its write-back, and changes made by other programs.
 
 #include "play/mixer_windows.h"
 
