@@ -161,9 +161,18 @@ private:
     void CursorMove(Side side, int y);
     void CursorUp(Side side, int y);
     void EndDrag(Side side, int top);
+    // Whether the card holds the levels the read-outs show.
+    bool CardShowsReadouts();
     void PlaceCursor(Fader& f, int top);
     void RaiseButtonRow();
     void ReReadAfterRefusal();
+    // The line's levels as the read-outs show them, left and right after
+    // the exchange of sides; -1 for no level. False if there is no line.
+    bool ShownLevels(int& left, int& right);
+    // The refresh's write-back of both read-outs.
+    void WriteBack();
+    // Writes both levels (exchanged when the sides are) with the mute.
+    bool WriteLevels(int left, int right);
 
     SharedState& state_;
     TAudioMixer* mixer_;

@@ -100,7 +100,6 @@ void ChannelStrip::WriteLeft() {
         return;
     }
     const SharedState& s = state_;
-    const int muteValue = SwitchValue();
     const int l = ownLevel(left_.readout);
     int r;
     if (Linked()) {
@@ -109,8 +108,7 @@ void ChannelStrip::WriteLeft() {
     } else {
         r = otherLevel(right_.readout);
     }
-    bool written = s.SwapLR ? mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue)
-                            : mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
+    bool written = WriteLevels(l, r);
     if (!s.ChangeGuard.dragging()) PlaceCursor(left_, positionFromLevel(l));
     for (TPanel* co : {co1_, co2_})
         if (!co->isHidden() && !mixer_->SetControlValue(Dest(), Conn(), co->Tag(), isOn(co, kLime) ? 1 : 0))
@@ -123,14 +121,30 @@ void ChannelStrip::WriteRight() {
         writeDeferred_ = true;
         return;
     }
-    const SharedState& s = state_;
-    const int muteValue = SwitchValue();
     const int r = ownLevel(right_.readout);
     const int l = otherLevel(left_.readout);
-    const bool written = s.SwapLR ? mixer_->SetLineLevels(Dest(), Conn(), r, l, muteValue)
-                                  : mixer_->SetLineLevels(Dest(), Conn(), l, r, muteValue);
-    if (!s.ChangeGuard.dragging()) PlaceCursor(right_, positionFromLevel(r));
+    const bool written = WriteLevels(l, r);
+    if (!state_.ChangeGuard.dragging()) PlaceCursor(right_, positionFromLevel(r));
     if (!written) ReReadAfterRefusal();
+}
+
+// The read-outs were both filled from the line: each is taken at its own
+// scale (99 is the top level on either side), so a level written back is
+// the level read at read-out resolution, on both channels at once.
+void ChannelStrip::WriteBack() {
+    if (deferring_) {
+        writeDeferred_ = true;
+        return;
+    }
+    const int l = ownLevel(left_.readout);
+    const int r = ownLevel(right_.readout);
+    if (!WriteLevels(l, r)) ReReadAfterRefusal();
+}
+
+bool ChannelStrip::WriteLevels(int left, int right) {
+    const int muteValue = SwitchValue();
+    return state_.SwapLR ? mixer_->SetLineLevels(Dest(), Conn(), right, left, muteValue)
+                         : mixer_->SetLineLevels(Dest(), Conn(), left, right, muteValue);
 }
 
 void ChannelStrip::ShowSelection(bool on) {
@@ -144,8 +158,18 @@ void ChannelStrip::ShowPlate(bool on) {
     if (plate_) plate_->SetPicture(strip_pictures::fill(plate_->size(), on ? kRed : kSilver));
 }
 
+bool ChannelStrip::ShownLevels(int& left, int& right) {
+    int mute = 0;
+    bool stereo = false, volDisabled = false, muteDisabled = false;
+    if (!mixer_->GetLineLevels(Dest(), Conn(), left, right, mute, stereo, volDisabled, muteDisabled)) return false;
+    // A line with one level has it on both sides, whichever side the
+    // exchange puts it on.
+    if (!stereo) right = left;
+    if (state_.SwapLR) std::swap(left, right);
+    return true;
+}
+
 void ChannelStrip::Read() {
-    const SharedState& s = state_;
     // A line without a mute control reads as not muted.
     bool muted = false;
     if (!mixer_->GetLineMute(Dest(), Conn(), muted)) muted = false;
@@ -154,10 +178,8 @@ void ChannelStrip::Read() {
     // of the strip keeps it instead of switching the control off.
     for (TPanel* co : {co1_, co2_})
         if (!co->isHidden()) SetSwitch(co, mixer_->GetControlValue(Dest(), Conn(), co->Tag()) > 0, kLime);
-    int l = -1, r = -1, m = 0;
-    bool stereo = false, volDisabled = false, muteDisabled = false;
-    if (!mixer_->GetLineLevels(Dest(), Conn(), l, r, m, stereo, volDisabled, muteDisabled)) return;
-    if (s.SwapLR) std::swap(l, r);
+    int l = -1, r = -1;
+    if (!ShownLevels(l, r)) return;
     // Both read-outs first, then one write-back with both: writing after
     // each would send the line's other channel its old level for a moment.
     reading_ = true;
@@ -167,7 +189,7 @@ void ChannelStrip::Read() {
     right_.readout->setText(readoutText(r));
     PlaceCursor(right_, positionFromLevel(r));
     reading_ = false;
-    if (readChanged_) WriteRight();
+    if (readChanged_) WriteBack();
 }
 
 // --- the wheel ---------------------------------------------------------------
@@ -216,12 +238,26 @@ void ChannelStrip::EndDrag(Side side, int top) {
     if (!dragging) return;
     dragging = false;
     Fader& f = fader(side);
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
     dragHold_.release();
+    // A card that refused or clamped the drag's levels: the read-outs show
+    // what it holds, and the cursor goes where its read-out says. A drag
+    // the card took leaves the cursor where it was let go.
+    if (!CardShowsReadouts()) Read();
+    const int shown = f.readout->Value();
+    if (readoutFromPosition(top) != shown) top = positionFromLevel(levelFromReadout(shown));
     PlaceCursor(f, top);
     f.cursor->show();
     f.level->show();
     f.shadow->hide();
     if (side == Side::Left && Linked()) PlaceCursor(right_, top);
+}
+
+bool ChannelStrip::CardShowsReadouts() {
+    int l = -1, r = -1;
+    // A level that cannot be read gives nothing to correct.
+    if (!ShownLevels(l, r) || l < 0) return true;
+    return readoutFromLevel(l) == left_.readout->Value() && readoutFromLevel(r) == right_.readout->Value();
 }
 
 // --- link ----------------------------------------------------------------

@@ -1,7 +1,7 @@
-// A playback strip at work: the fader drag with real mouse sequences, typed
-// read-outs, the wheel, linked and separate channels, the left/right
-// exchange, the refresh and its quantisation, and changes made by other
-// programs.
+// A playback strip at work: the fader drag with real mouse sequences (also
+// one the card refuses or clamps), typed read-outs, the wheel, linked and
+// separate channels, the left/right exchange (also on one-channel lines),
+// the refresh and its write-back, and changes made by other programs.
 
 #include "play/mixer_windows.h"
 
@@ -70,6 +70,18 @@ struct PaintWatch : QObject {
         return false;
     }
 };
+
+// Where the cursor's picture stands in its track as the track is drawn:
+// the top of the rows that show it, -1 when it is nowhere in sight.
+int drawnCursorTop(QWidget* track, QWidget* cursor) {
+    const QImage drawn = track->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage knob = cursor->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int top = 0; top + knob.height() <= drawn.height(); ++top)
+        if (drawn.copy(cursor->x(), top, knob.width(), knob.height()) == knob) return top;
+    return -1;
+}
+
+std::vector<DWORD> levels(const QList<int>& values) { return {values.begin(), values.end()}; }
 
 }  // namespace
 
@@ -367,6 +379,94 @@ private slots:
         QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit7")->text(), QStringLiteral("15"));
     }
 
+    // With the sides exchanged a line of one channel still shows its level
+    // on the fader in sight, keeps it through a refresh, and a step moves
+    // it from there. The demo card's one-channel lines: their strips'
+    // read-out, cursor, track and left "+", and their level as read-out.
+    void exchangedSidesOnOneChannelLines_data() {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<int>("dest");
+        QTest::addColumn<int>("conn");
+        QTest::addColumn<QStringList>("widgets");
+        QTest::addColumn<int>("level");
+        QTest::newRow("playback Microphone")
+            << false << 0 << 4 << QStringList{"MaskEdit18", "curs116", "Panel67", "SpeedButton18"} << 30;
+        QTest::newRow("PC speaker") << false << 0 << 6
+                                    << QStringList{"MaskEdit22", "curs118", "Panel111", "SpeedButton26"} << 39;
+        QTest::newRow("recording Microphone")
+            << true << 1 << 0 << QStringList{"MaskEdit8", "curs112", "pcursl2", "SpeedButton1"} << 45;
+    }
+
+    void exchangedSidesOnOneChannelLines() {
+        QFETCH(bool, recording);
+        QFETCH(int, dest);
+        QFETCH(int, conn);
+        QFETCH(QStringList, widgets);
+        QFETCH(int, level);
+        MixerWindows w(SimDriver::demoJson());
+        QWidget* window = recording ? static_cast<QWidget*>(w.rec) : w.f1;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* edit = window->findChild<TTwoDigitEdit*>(widgets[0]);
+        auto* cursor = window->findChild<QWidget*>(widgets[1]);
+        auto* track = window->findChild<QWidget*>(widgets[2]);
+        const std::vector<DWORD> card{DWORD(level * 655)};
+        QCOMPARE(w.values(dest, conn, 0), card);
+        click(w.play("lrrl"));
+        QVERIFY(w.ctx.state().SwapLR);
+        w.ctl->Button5Click();
+        QCOMPARE(edit->text(), QString::number(level));
+        QCOMPARE(drawnCursorTop(track, cursor), positionFromLevel(level * 655));
+        QCOMPARE(w.values(dest, conn, 0), card);
+        click(window->findChild<QWidget*>(widgets[3]));
+        QCOMPARE(edit->text(), QString::number(level + 1));
+        QCOMPARE(w.values(dest, conn, 0), std::vector<DWORD>{DWORD((level + 1) * 655)});
+        QCOMPARE(drawnCursorTop(track, cursor), positionFromLevel((level + 1) * 655));
+    }
+
+    // A change from outside is written back as read, at read-out resolution
+    // and with 99 as the top level on either side (strip cha3, source B):
+    // the read-outs shown and the card's levels afterwards.
+    void outsideChangeWrittenBackAsRead_data() {
+        QTest::addColumn<bool>("separate");
+        QTest::addColumn<bool>("exchanged");
+        QTest::addColumn<QList<int>>("outside");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QList<int>>("card");
+        const QList<int> top{65535, 65535};
+        QTest::newRow("both at the top") << false << false << top << QList<int>{99, 99} << top;
+        QTest::newRow("separate, both at the top") << true << false << top << QList<int>{99, 99} << top;
+        QTest::newRow("separate, left at the top")
+            << true << false << QList<int>{65535, 30000} << QList<int>{99, 45} << QList<int>{65535, 29475};
+        QTest::newRow("separate, right at the top")
+            << true << false << QList<int>{30000, 65535} << QList<int>{45, 99} << QList<int>{29475, 65535};
+        QTest::newRow("linked, left at the top")
+            << false << false << QList<int>{65535, 30000} << QList<int>{99, 45} << QList<int>{65535, 29475};
+        QTest::newRow("exchanged sides, left at the top")
+            << true << true << QList<int>{65535, 30000} << QList<int>{45, 99} << QList<int>{65535, 29475};
+        QTest::newRow("between read-outs")
+            << true << false << QList<int>{30000, 13500} << QList<int>{45, 20} << QList<int>{29475, 13100};
+    }
+
+    void outsideChangeWrittenBackAsRead() {
+        QFETCH(bool, separate);
+        QFETCH(bool, exchanged);
+        QFETCH(QList<int>, outside);
+        QFETCH(QList<int>, shown);
+        QFETCH(QList<int>, card);
+        MixerWindows w(twoSources());
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        if (separate) click(w.play("lr3"));
+        if (exchanged) click(w.play("lrrl"));
+        QVERIFY(w.driver->changeExternally(0, w.controlId(0, 1, 0), levels(outside)));
+        MixerWindows::settle();
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit36")->text(), QString::number(shown[0]));
+        QCOMPARE(w.play<TTwoDigitEdit>("MaskEdit35")->text(), QString::number(shown[1]));
+        QCOMPARE(w.values(0, 1, 0), levels(card));
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+    }
+
     void outsideChangesRefreshBothWindows() {
         MixerWindows w(twoSources());
         w.f1->show();
@@ -457,6 +557,56 @@ private slots:
         ChannelStrip::SetSwitch(noMute, true, kRed);
         w.ctl->Button5Click();
         QCOMPARE(noMute->Color(), kSilver);
+    }
+
+    // A drag the card refuses or clamps ends with the read-out and the
+    // cursor showing what the card holds; one it takes leaves the cursor
+    // where it was let go. Strip cha2 (level 30000, read-out 45) over a
+    // volume control as given; its left cursor, or the right one of the
+    // separated strip, is dragged to `to`.
+    void releaseShowsWhatTheCardHolds_data() {
+        QTest::addColumn<QByteArray>("volume");
+        QTest::addColumn<bool>("right");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<QList<int>>("card");
+        const QByteArray refused = R"("values":[30000,30000],"writeFails":true)";
+        QTest::newRow("refused") << refused << false << 10 << 45 << 28 << QList<int>{30000, 30000};
+        QTest::newRow("refused, right fader") << refused << true << 40 << 45 << 28 << QList<int>{30000, 30000};
+        QTest::newRow("clamped at the top") << QByteArray(R"("values":[30000,30000],"max":40000)") << false << 0 << 61
+                                            << 20 << QList<int>{61 * 655, 61 * 655};
+        // The read's write-back is clamped too.
+        QTest::newRow("clamped at the bottom") << QByteArray(R"("values":[30000,30000],"min":20000)") << false << 50
+                                               << 30 << 35 << QList<int>{20000, 20000};
+        QTest::newRow("taken") << QByteArray(R"("values":[30000,30000])") << false << 1 << 97 << 1
+                               << QList<int>{97 * 655, 97 * 655};
+    }
+
+    void releaseShowsWhatTheCardHolds() {
+        QFETCH(QByteArray, volume);
+        QFETCH(bool, right);
+        QFETCH(int, to);
+        QFETCH(int, shown);
+        QFETCH(int, top);
+        QFETCH(QList<int>, card);
+        MixerWindows w(cardWith({R"({"type":"line","channels":2,"name":"A","controls":[{"type":"volume",)" + volume +
+                                     R"(},{"type":"mute","uniform":true,"values":0}]})",
+                                 sourceLine("B")}));
+        w.f1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.f1));
+        if (right) click(w.play("lr2"));
+        auto* knob = w.play<TPicture>(right ? "curs211" : "curs112");
+        {
+            Drag drag(w.f1, knob);
+            drag.to(to);
+            drag.release(to);
+        }
+        QCOMPARE(w.play<TTwoDigitEdit>(right ? "MaskEdit7" : "MaskEdit8")->text(), QString::number(shown));
+        QCOMPARE(knob->y(), top);
+        QCOMPARE(drawnCursorTop(w.play(right ? "pcursr2" : "pcursl2"), knob), top);
+        QCOMPARE(w.values(0, 0, 0), levels(card));
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
     }
 
     // With traces on, the refresh shows its trace points as designed:
