@@ -441,6 +441,30 @@ class ScreenSession : public QObject {
 
     bool pactl(const QStringList& args) { return server_->pactl(args).has_value(); }
 
+    // The pointer rests on a read-out of a shown mixer window that is not
+    // the active one: its hint shows as a balloon all the same.
+    void hintOverInactiveWindow() {
+        QWidget* window = rec().isVisible() && !rec().isActiveWindow()     ? static_cast<QWidget*>(&rec())
+                          : play().isVisible() && !play().isActiveWindow() ? static_cast<QWidget*>(&play())
+                                                                           : nullptr;
+        if (!window) return;
+        auto* readout = window->findChild<QLineEdit*>(QStringLiteral("MaskEdit2"));
+        if (!readout || !readout->isVisible()) return;
+        const QPoint at = readout->mapToGlobal(readout->rect().center());
+        runX(QStringLiteral("xdotool"),
+             {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        bool shown = false;
+        for (int i = 0; i < 30 && !shown; ++i) {
+            QTest::qWait(100);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                shown = shown || (w->isVisible() && w->inherits("TBalloonHintWindow"));
+        }
+        runX(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("799")});
+        if (!shown && failure_.isEmpty())
+            failure_ =
+                QStringLiteral("no balloon over %1 while it was not the active window").arg(window->objectName());
+    }
+
     // A stream playing silence to a sink: it gets a strip; its meter rests.
     void startStream(const QString& sink) { server_->playSilence(sink, QStringLiteral("Player %1").arg(++players_)); }
 
@@ -495,6 +519,7 @@ class ScreenSession : public QObject {
                  dialog().SpeedButton1->click();
              }},
             {QStringLiteral("server: a stream starts"), [this] { startStream(QStringLiteral("@DEFAULT_SINK@")); }},
+            {QStringLiteral("pointer: a hint over a window not active"), [this] { hintOverInactiveWindow(); }},
             {QStringLiteral("server: a stream ends"), [this] { server_->stopOnePlayer(); }},
             {QStringLiteral("server: a sink comes"),
              [this] { server_->addSink(QStringLiteral("extra%1").arg(++extraSinks_)); }},
@@ -573,6 +598,7 @@ private slots:
                  "menu: the other card",
                  "dialog: O.K.",
                  "server: a stream starts",
+                 "pointer: a hint over a window not active",
                  "server: a stream ends",
                  "server: a source comes",
                  "outside: source volume",
