@@ -42,6 +42,11 @@ private slots:
         centredPlay_ = w.f1->pos();
         centredRec_ = w.rec->pos();
         QVERIFY(!w.f1->designedPlacement());
+        // Centred at the width the card gave it, not at the design's.
+        const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2(std::abs(w.f1->geometry().center().x() - middle.x()) <= 1,
+                 qPrintable(QStringLiteral("%1 wide at x %2").arg(w.f1->width()).arg(w.f1->x())));
+        QVERIFY(w.f1->width() < 944);
     }
     void init() { QVERIFY(home_.clear()); }
 

@@ -13,6 +13,16 @@
 
 using smooth_show::MinLocation;
 
+namespace {
+// An opaque child, as the mixers' strips are: it repaints only when asked
+// itself.
+struct PaintCounter : QWidget {
+    explicit PaintCounter(QWidget* parent) : QWidget(parent) { setAutoFillBackground(true); }
+    int paints = 0;
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+}  // namespace
+
 class TestSmoothShow : public QObject {
     Q_OBJECT
 private slots:
@@ -93,6 +103,9 @@ private slots:
         window.setGeometry(300, 200, 120, 80);
         const QRegion ownOutline(0, 0, 60, 80);
         window.setMask(ownOutline);
+        auto* child = new PaintCounter(&window);
+        child->setGeometry(10, 10, 40, 40);
+        int paintsAtFinish = -1;
         TSmoothShow s(&window);
         QCOMPARE(s.Control(), &window);
         s.SetDelay(1);
@@ -112,6 +125,7 @@ private slots:
         s.OnFinish = [&](TSmoothShow*) {
             QVERIFY(!s.FrameWindow() && !s.Running());
             QCOMPARE(window.mask(), ownOutline);
+            paintsAtFinish = child->paints;
             events << "finish";
             s.SetEnabled(false);
         };
@@ -129,6 +143,9 @@ private slots:
         QTRY_VERIFY(!s.Running());
         QCOMPARE(events, QStringList({"finishing", "finish"}));
         QCOMPARE(s.Progress(), 100);
+        // What the window drew behind the outline was clipped away: with the
+        // outline gone every widget in it draws again, the opaque ones too.
+        QTRY_VERIFY(child->paints > paintsAtFinish);
         // The last frame is the small rectangle for a hide, the window's bounds for a show.
         const QRect centre = smooth_show::SmallRect(MinLocation::mlCenter, window.screen()->geometry(), {});
         if (reverse)
