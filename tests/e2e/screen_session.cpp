@@ -573,6 +573,11 @@ private slots:
         app_ = std::make_unique<AppContext>(std::move(driver), std::make_unique<RecordedMessages>(said_));
         app_->state().StartingUp = true;
         app_->createWindows();
+        // The rolls' frames come quicker: their timing is not what is looked
+        // at here, the outline the windows hide behind and its end are.
+        for (TSmoothShow* roll :
+             {play().SmoothShow1, rec().SmoothShow1, dialog().SmoothShow1, app_->Form2()->SmoothShow1})
+            roll->SetDelay(10);
         controller().Timer1Timer();  // the end of the splash phase, without the wait
         settle();
     }
