@@ -22,6 +22,7 @@
 //   the metered line.
 // - The bound card keeps being the one in use when other cards come or go.
 
+#include "platform/mixer_driver.h"
 #include "strips/change_guard.h"
 
 #include <QObject>
@@ -187,9 +188,11 @@ private:
     // The line ids each connection index stood for at the last binding.
     void rememberBoundLines();
     bool deviceLossIsRoutine() const;
+    // What a change of devices meant for the sound server behind them.
+    enum class ServerChange { None, Stopped, Started };
     // The bound output went away: rebind to device 0, or wait for one.
-    // What to tell the user.
-    QString outputLost();
+    // What to tell the user (nothing for a stand-in output).
+    QString outputLost(ServerChange change);
     void rebindToFirstDevice();
     void devicesChanged();
     // Warns once that the card set changed and ends the program.
@@ -205,6 +208,8 @@ private:
     bool rebindWanted_ = false;
     bool rebindPosted_ = false;
     bool waitingForOutput_ = false;
+    SoundServerState serverState_ = SoundServerState::None;  // as of the last change of devices
+    bool boundStandIn_ = false;                              // the bound device only stands in for an output
     int rebinds_ = 0;
     // Index 0 the destination line, 1 + c connection c.
     std::vector<unsigned long> playLines_;
