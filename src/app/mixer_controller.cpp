@@ -303,7 +303,11 @@ void MixerController::devicesChanged() {
     // Nothing bound since start-up (no device then): the first one that comes is.
     const bool neverBound = play.Mixer->MixerId() < 0 && !play.Mixer->DeviceGone() && !waitingForOutput_;
     if (waitingForOutput_ || neverBound) {
-        if (count < 1) return;
+        if (count < 1) {
+            // Nothing was shown, but the server going is still worth a word.
+            if (change == ServerChange::Stopped) messages_.information(serverStoppedNote({}));
+            return;
+        }
         waitingForOutput_ = false;
         rebindToFirstDevice();
         // A server that comes back after it stopped shows in the windows; one

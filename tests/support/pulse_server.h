@@ -49,7 +49,7 @@ public:
         socket_ = dir_.filePath(QStringLiteral("pulse/native"));
         if (!bus_) {
             bus_ = child();
-            bus_->setProcessChannelMode(QProcess::SeparateChannels);
+            bus_->setStandardOutputFile(QString());  // the bus's address comes this way
             bus_->start(QStringLiteral("dbus-daemon"),
                         {"--session", "--nofork", "--print-address=1",
                          QStringLiteral("--address=unix:path=%1").arg(dir_.filePath(QStringLiteral("bus")))});
@@ -159,6 +159,8 @@ private:
                                 "XDG_STATE_HOME", "XDG_DATA_HOME"})
             env.insert(QString::fromLatin1(var), dir_.path());
         env.insert(QStringLiteral("PULSE_SERVER"), server());
+        // PipeWire puts its socket under the runtime folder's "pulse".
+        if (pipeWire_) env.remove(QStringLiteral("PULSE_RUNTIME_PATH"));
         if (!busAddress_.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
         env.remove(QStringLiteral("DISPLAY"));
         return env;
@@ -178,8 +180,12 @@ private:
             if (pactl({QStringLiteral("info")})) return true;
             QThread::msleep(50);
         }
-        *why = running() ? QStringLiteral("the sound server does not answer")
-                         : QStringLiteral("the sound server stopped at start");
+        QFile log(dir_.filePath(QStringLiteral("servers.log")));
+        const QString said =
+            log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(400)) : QString();
+        *why = (running() ? QStringLiteral("the sound server does not answer")
+                          : QStringLiteral("the sound server stopped at start")) +
+               (said.isEmpty() ? QString() : QStringLiteral(": ") + said);
         return false;
     }
 
