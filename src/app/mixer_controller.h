@@ -15,7 +15,9 @@
 // - A card whose product name is no longer the bound one, or the bound card
 //   disappearing, warns once and ends the program. Where devices come and
 //   go in ordinary use (a sound server's outputs), the windows are rebound
-//   to device 0 instead, and an output that went is said once.
+//   to device 0 instead, and an output that went is said once (a stand-in
+//   output is not); a sound server that stops is said as such, and one
+//   that starts when other devices or none were shown too.
 // - A line change on the bound card (an application's stream starting or
 //   ending) rebinds both windows: once per turn of the event loop, never
 //   while the guard is held, keeping each remaining strip's link state and
