@@ -43,6 +43,7 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     // The bound card's set of lines changed (a stream started or ended).
     play.Mixer->OnLineChange = [this](TAudioMixer*, int, int) { requestRebind(); };
     serverState_ = play.Mixer->Service().soundServerState();
+    startedWithoutServer_ = serverState_ == SoundServerState::Stopped;
     state_.ChangeGuard.setOnIdle([this] {
         if (rebindWanted_) requestRebind();
         if (refreshWanted_) requestRefresh();
@@ -233,6 +234,11 @@ void MixerController::rebindToFirstDevice() {
     }
     ++rebinds_;
     refreshWanted_ = false;
+    // The device may have gone again before this turn came (the list read
+    // here is the one of the last turn): then nothing is shown, and the
+    // next device that comes is bound.
+    waitingForOutput_ = w_.play.Mixer->MixerId() < 0;
+    if (waitingForOutput_) return;
     Button5Click();
 }
 
@@ -259,16 +265,18 @@ QString MixerController::outputLost(ServerChange change) {
     const bool standIn = boundStandIn_;
     for (ChannelStrip* strip : play.strips()) strip->MarkUnbound();
     for (ChannelStrip* strip : w_.rec.strips()) strip->MarkUnbound();
-    if (play.Mixer->MixerCount() < 1) {
-        // Nothing left to show: the first output that comes is bound then.
+    if (play.Mixer->MixerCount() >= 1)
+        rebindToFirstDevice();
+    else
         waitingForOutput_ = true;
+    if (waitingForOutput_) {
+        // Nothing left to show: the first output that comes is bound then.
         if (change == ServerChange::Stopped) return serverStoppedNote({});
         if (standIn) return {};
         return QStringLiteral(
                    "The sound output \"%1\" is gone and no other is left. Tavlo shows the next one that comes.")
             .arg(gone);
     }
-    rebindToFirstDevice();
     const QString shown = play.Mixer->ProductName();
     if (change == ServerChange::Stopped) return serverStoppedNote(shown);
     if (change == ServerChange::Started) return serverStartedNote(shown);
@@ -290,10 +298,15 @@ void MixerController::endForChangedCards() {
 void MixerController::devicesChanged() {
     TForm1& play = w_.play;
     const int count = play.Mixer->MixerCount();
-    qCInfo(lcCards) << "sound cards now:" << count;
     // A sound server that stops or starts takes or brings all of its
     // devices at once: that is what the user hears of, not each device.
     const SoundServerState server = play.Mixer->Service().soundServerState();
+    qCInfo(lcCards).nospace() << "sound cards now: " << count
+                              << (server == SoundServerState::Running   ? ", the sound server runs"
+                                  : server == SoundServerState::Stopped ? ", no sound server"
+                                                                        : "")
+                              << (waitingForOutput_ ? ", none shown" : "")
+                              << (play.Mixer->DeviceGone() ? ", the one shown went" : "");
     const ServerChange change =
         serverState_ == SoundServerState::Running && server == SoundServerState::Stopped   ? ServerChange::Stopped
         : serverState_ == SoundServerState::Stopped && server == SoundServerState::Running ? ServerChange::Started
@@ -310,9 +323,16 @@ void MixerController::devicesChanged() {
         }
         waitingForOutput_ = false;
         rebindToFirstDevice();
+        if (waitingForOutput_) {
+            // Gone again meanwhile: as before, wait for the next one.
+            waitingForOutput_ = !neverBound;
+            return;
+        }
         // A server that comes back after it stopped shows in the windows; one
         // that comes to a program that started without it is said.
-        if (neverBound && change == ServerChange::Started) note = serverStartedNote(play.Mixer->ProductName());
+        if (neverBound && startedWithoutServer_ && server == SoundServerState::Running)
+            note = serverStartedNote(play.Mixer->ProductName());
+        startedWithoutServer_ = false;
     } else if (play.Mixer->DeviceGone() && deviceLossIsRoutine()) {
         note = outputLost(change);
         if (waitingForOutput_) {

@@ -212,6 +212,7 @@ private:
     bool waitingForOutput_ = false;
     SoundServerState serverState_ = SoundServerState::None;  // as of the last change of devices
     bool boundStandIn_ = false;                              // the bound device only stands in for an output
+    bool startedWithoutServer_ = false;                      // its start, once it comes, is said
     int rebinds_ = 0;
     // Index 0 the destination line, 1 + c connection c.
     std::vector<unsigned long> playLines_;

@@ -668,7 +668,7 @@ private slots:
         ctl->switchCard(1);
         QVERIFY(recordingShown());
         QTest::qWait(300);
-        QCOMPARE(log.information.size(), 2);
+        QVERIFY2(log.information.size() == 2, qPrintable(log.information.join(QLatin1Char('|'))));
         QVERIFY(log.warnings.isEmpty());
     }
 
