@@ -7,6 +7,7 @@
 #include "app/user_messages.h"
 #include "controls/picture.h"
 #include "mixer/audio_mixer.h"
+#include "platform/mixer_service.h"
 #include "play/form1.h"
 #include "play/tone_control.h"
 #include "rec/rec_window.h"
@@ -41,11 +42,15 @@ void MixerController::nameCardMenu(int count) {
     if (count >= 1 && count <= 5) {
         for (int i = 0; i < count; ++i) {
             mixer->SetMixerId(i);
-            w_.rec.card[i]->setText(mixer->ProductName());
+            // A card's name is text, not a mnemonic: "&" stays "&".
+            w_.rec.card[i]->setText(QString(mixer->ProductName()).replace(QLatin1Char('&'), QStringLiteral("&&")));
         }
         if (count == 1) w_.rec.card[1]->setVisible(false);
     }
     mixer->SetMixerId(state_.MixerIndex);
+    // The tick goes with the card shown, wherever the list puts it now.
+    const int shown = mixer->MixerId();
+    for (int i = 0; i < static_cast<int>(w_.rec.card.size()); ++i) w_.rec.card[i]->setChecked(i == shown);
 }
 
 void MixerController::showCardMenuItems(int count) {
@@ -67,6 +72,13 @@ void MixerController::Button1Click() {
     Trec& rec = w_.rec;
     const ChangeGuard::Hold writing = s.ChangeGuard.hold();
     trace(QStringLiteral("debut button1"));
+    // Bound from the card's lines as they are now: both windows' mixer
+    // objects keep the tree they read until here, however the lines changed
+    // since (a stream or a source that came or went).
+    for (TAudioMixer* mixer : {play.Mixer, rec.Mixer}) {
+        mixer->SetMixerId(s.MixerIndex);
+        mixer->RereadTree();
+    }
 
     const int count = play.Mixer->MixerCount();
     nameCardMenu(count);
@@ -106,6 +118,7 @@ void MixerController::Button1Click() {
     s.MeterChannelName = play.strips().front()->Name();
     trace(QStringLiteral("fin button1, n1 := 0"));
     s.BoundProductName = play.Mixer->ProductName();
+    boundStandIn_ = play.Mixer->Service().mixerIsStandIn(static_cast<UINT>(play.Mixer->MixerId()));
     rememberBoundLines();
 }
 

@@ -42,6 +42,8 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     play.Mixer->OnDevicesChange = [this](TAudioMixer*) { devicesChanged(); };
     // The bound card's set of lines changed (a stream started or ended).
     play.Mixer->OnLineChange = [this](TAudioMixer*, int, int) { requestRebind(); };
+    serverState_ = play.Mixer->Service().soundServerState();
+    startedWithoutServer_ = serverState_ == SoundServerState::Stopped;
     state_.ChangeGuard.setOnIdle([this] {
         if (rebindWanted_) requestRebind();
         if (refreshWanted_) requestRefresh();
@@ -232,25 +234,54 @@ void MixerController::rebindToFirstDevice() {
     }
     ++rebinds_;
     refreshWanted_ = false;
+    // The device may have gone again before this turn came (the list read
+    // here is the one of the last turn): then nothing is shown, and the
+    // next device that comes is bound.
+    waitingForOutput_ = w_.play.Mixer->MixerId() < 0;
+    if (waitingForOutput_) return;
     Button5Click();
 }
 
-QString MixerController::outputLost() {
+namespace {
+
+// What the user is told when the devices shown go. One box each time.
+QString serverStoppedNote(const QString& shown) {
+    if (shown.isEmpty())
+        return QStringLiteral("The sound server stopped. Tavlo shows its outputs again when it comes back.");
+    return QStringLiteral("The sound server stopped. Tavlo now shows \"%1\".").arg(shown);
+}
+
+QString serverStartedNote(const QString& shown) {
+    return QStringLiteral("The sound server started. Tavlo now shows \"%1\".").arg(shown);
+}
+
+}  // namespace
+
+QString MixerController::outputLost(ServerChange change) {
     TForm1& play = w_.play;
     const QString gone = state_.BoundProductName;
+    // A stand-in ("Dummy Output") goes because a real output came: nothing
+    // was lost.
+    const bool standIn = boundStandIn_;
     for (ChannelStrip* strip : play.strips()) strip->MarkUnbound();
     for (ChannelStrip* strip : w_.rec.strips()) strip->MarkUnbound();
-    if (play.Mixer->MixerCount() < 1) {
-        // Nothing left to show (the sound server itself went): the first
-        // output that comes is bound then.
+    if (play.Mixer->MixerCount() >= 1)
+        rebindToFirstDevice();
+    else
         waitingForOutput_ = true;
+    if (waitingForOutput_) {
+        // Nothing left to show: the first output that comes is bound then.
+        if (change == ServerChange::Stopped) return serverStoppedNote({});
+        if (standIn) return {};
         return QStringLiteral(
                    "The sound output \"%1\" is gone and no other is left. Tavlo shows the next one that comes.")
             .arg(gone);
     }
-    rebindToFirstDevice();
-    return QStringLiteral("The sound output \"%1\" is gone. Tavlo now shows \"%2\".")
-        .arg(gone, play.Mixer->ProductName());
+    const QString shown = play.Mixer->ProductName();
+    if (change == ServerChange::Stopped) return serverStoppedNote(shown);
+    if (change == ServerChange::Started) return serverStartedNote(shown);
+    if (standIn) return {};
+    return QStringLiteral("The sound output \"%1\" is gone. Tavlo now shows \"%2\".").arg(gone, shown);
 }
 
 void MixerController::endForChangedCards() {
@@ -266,16 +297,46 @@ void MixerController::endForChangedCards() {
 
 void MixerController::devicesChanged() {
     TForm1& play = w_.play;
-    qCInfo(lcCards) << "sound cards now:" << play.Mixer->MixerCount();
+    const int count = play.Mixer->MixerCount();
+    // A sound server that stops or starts takes or brings all of its
+    // devices at once: that is what the user hears of, not each device.
+    const SoundServerState server = play.Mixer->Service().soundServerState();
+    qCInfo(lcCards).nospace() << "sound cards now: " << count
+                              << (server == SoundServerState::Running   ? ", the sound server runs"
+                                  : server == SoundServerState::Stopped ? ", no sound server"
+                                                                        : "")
+                              << (waitingForOutput_ ? ", none shown" : "")
+                              << (play.Mixer->DeviceGone() ? ", the one shown went" : "");
+    const ServerChange change =
+        serverState_ == SoundServerState::Running && server == SoundServerState::Stopped   ? ServerChange::Stopped
+        : serverState_ == SoundServerState::Stopped && server == SoundServerState::Running ? ServerChange::Started
+                                                                                           : ServerChange::None;
+    serverState_ = server;
     QString note;  // said once everything is in place
-    if (waitingForOutput_) {
-        if (play.Mixer->MixerCount() < 1) return;
+    // Nothing bound since start-up (no device then): the first one that comes is.
+    const bool neverBound = play.Mixer->MixerId() < 0 && !play.Mixer->DeviceGone() && !waitingForOutput_;
+    if (waitingForOutput_ || neverBound) {
+        if (count < 1) {
+            // Nothing was shown, but the server going is still worth a word.
+            if (change == ServerChange::Stopped) messages_.information(serverStoppedNote({}));
+            return;
+        }
         waitingForOutput_ = false;
         rebindToFirstDevice();
-    } else if (play.Mixer->DeviceGone() && deviceLossIsRoutine()) {
-        note = outputLost();
         if (waitingForOutput_) {
-            messages_.information(note);
+            // Gone again meanwhile: as before, wait for the next one.
+            waitingForOutput_ = !neverBound;
+            return;
+        }
+        // A server that comes back after it stopped shows in the windows; one
+        // that comes to a program that started without it is said.
+        if (neverBound && startedWithoutServer_ && server == SoundServerState::Running)
+            note = serverStartedNote(play.Mixer->ProductName());
+        startedWithoutServer_ = false;
+    } else if (play.Mixer->DeviceGone() && deviceLossIsRoutine()) {
+        note = outputLost(change);
+        if (waitingForOutput_) {
+            if (!note.isEmpty()) messages_.information(note);
             return;
         }
     } else if (play.Mixer->DeviceGone()) {
@@ -289,7 +350,6 @@ void MixerController::devicesChanged() {
     state_.MixerIndex = static_cast<std::uint8_t>(play.Mixer->MixerId());
     if (play.Mixer1->DeviceGone() || play.Mixer1->MixerId() != std::min(1, play.Mixer1->MixerCount() - 1))
         play.Mixer1->SetMixerId(1);
-    const int count = play.Mixer->MixerCount();
     nameCardMenu(count);
     showCardMenuItems(count);
     if (!note.isEmpty()) messages_.information(note);

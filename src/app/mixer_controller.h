@@ -15,13 +15,16 @@
 // - A card whose product name is no longer the bound one, or the bound card
 //   disappearing, warns once and ends the program. Where devices come and
 //   go in ordinary use (a sound server's outputs), the windows are rebound
-//   to device 0 instead, and an output that went is said once.
+//   to device 0 instead, and an output that went is said once (a stand-in
+//   output is not); a sound server that stops is said as such, and one
+//   that starts when other devices or none were shown too.
 // - A line change on the bound card (an application's stream starting or
 //   ending) rebinds both windows: once per turn of the event loop, never
 //   while the guard is held, keeping each remaining strip's link state and
 //   the metered line.
 // - The bound card keeps being the one in use when other cards come or go.
 
+#include "platform/mixer_driver.h"
 #include "strips/change_guard.h"
 
 #include <QObject>
@@ -187,9 +190,11 @@ private:
     // The line ids each connection index stood for at the last binding.
     void rememberBoundLines();
     bool deviceLossIsRoutine() const;
+    // What a change of devices meant for the sound server behind them.
+    enum class ServerChange { None, Stopped, Started };
     // The bound output went away: rebind to device 0, or wait for one.
-    // What to tell the user.
-    QString outputLost();
+    // What to tell the user (nothing for a stand-in output).
+    QString outputLost(ServerChange change);
     void rebindToFirstDevice();
     void devicesChanged();
     // Warns once that the card set changed and ends the program.
@@ -205,6 +210,9 @@ private:
     bool rebindWanted_ = false;
     bool rebindPosted_ = false;
     bool waitingForOutput_ = false;
+    SoundServerState serverState_ = SoundServerState::None;  // as of the last change of devices
+    bool boundStandIn_ = false;                              // the bound device only stands in for an output
+    bool startedWithoutServer_ = false;                      // its start, once it comes, is said
     int rebinds_ = 0;
     // Index 0 the destination line, 1 + c connection c.
     std::vector<unsigned long> playLines_;

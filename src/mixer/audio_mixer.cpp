@@ -4,7 +4,7 @@
 
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcMixer, "tavlo.mixer")
+Q_LOGGING_CATEGORY(lcMixer, "tavlo.mixer", QtInfoMsg)
 
 TAudioMixer::TAudioMixer(MixerService& service, QObject* owner) : QObject(owner), service_(service) {
     // This object is also the window the device posts its notifications to.
@@ -32,7 +32,8 @@ void TAudioMixer::devicesChanged() {
         if (service_.mixerGetID(mixerHandle_, &index, MIXER_OBJECTF_HMIXER) == MMSYSERR_NOERROR) {
             mixerId_ = static_cast<int>(index);
         } else {
-            qCInfo(lcMixer).noquote() << "mixer device" << productName_ << "is gone";
+            // The service logs the device going, once for every mixer object.
+            qCDebug(lcMixer).noquote() << "mixer object on" << productName_ << "closed: its device is gone";
             service_.mixerClose(mixerHandle_);
             mixerHandle_ = 0;
             mixerId_ = -1;
@@ -64,6 +65,13 @@ void TAudioMixer::SetMixerId(int Value) {
     productName_ = QString::fromLocal8Bit(mixerCaps_.szPname, qstrnlen(mixerCaps_.szPname, MAXPNAMELEN));
     numberOfLine_ = static_cast<qint32>(mixerCaps_.cDestinations);
     destinations_ = std::make_unique<TMixerDestinations>(this);
+}
+
+void TAudioMixer::RereadTree() {
+    if (mixerId_ < 0) return;
+    const int id = mixerId_;
+    CloseMixer();
+    SetMixerId(id);
 }
 
 bool TAudioMixer::event(QEvent* e) {

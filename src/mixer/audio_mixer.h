@@ -37,6 +37,11 @@ public:
     // Reopens: the old tree is thrown away even for the same value.
     void SetMixerId(int Value);
     void CloseMixer();
+    // Reads the open device's tree again. A line change (a stream or a
+    // source coming or going) rebuilds the device's tree, and the binding
+    // that answers it must see the new one; until then the old tree stays,
+    // so that the strips' indices keep meaning the lines they were bound to.
+    void RereadTree();
 
     TMixerChange OnLineChange;
     TMixerChange OnControlChange;

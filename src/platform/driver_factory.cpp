@@ -3,6 +3,7 @@
 #include "platform/alsa/alsa_driver.h"
 #include "platform/pulse/pulse_driver.h"
 #include "platform/runtime_dir.h"
+#include "platform/server_follower.h"
 #include "platform/sim/sim_driver.h"
 
 #include <QCryptographicHash>
@@ -36,13 +37,13 @@ std::unique_ptr<MixerDriver> makeMixerDriver(const QString& selection, QString* 
         }
         return driver;
     }
-    if (s == QLatin1String("pulse")) return PulseDriver::open(kSoundServerBound, error);
+    // The sound server may start after us (an autostart that wins the race)
+    // and may stop and start again: it is waited for and followed.
+    if (s == QLatin1String("pulse")) return PulseDriver::follow(kSoundServerBound);
     if (s.isEmpty()) {
-        // What a desktop runs; a system without a sound server has its cards.
-        QString why;
-        if (auto pulse = PulseDriver::open(kSoundServerBound, &why)) return pulse;
-        qCDebug(lcPulse).noquote() << why << "- using the ALSA cards";
-        return makeAlsaDriver({}, error);
+        // What a desktop runs; while no sound server runs, the cards.
+        return std::make_unique<ServerFollower>(
+            PulseDriver::follow(kSoundServerBound), [] { return makeAlsaDriver({}, nullptr); }, kSoundServerGrace);
     }
     if (s == QLatin1String("alsa")) return makeAlsaDriver({}, error);
     if (s.startsWith(QLatin1String("alsa:"))) {

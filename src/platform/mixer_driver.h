@@ -15,6 +15,10 @@
 // come and go, keys do not.
 using DeviceKey = std::uint64_t;
 
+// Whether the devices are those of a sound server that can stop and start
+// while the program runs, and whether it runs now.
+enum class SoundServerState { None, Running, Stopped };
+
 class MixerDriver : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +43,13 @@ public:
     // outputs: a headset plugged in or out), so that losing the one in use
     // is no reason to stop; false for sound cards.
     virtual bool deviceLossIsRoutine() const { return false; }
+    // A sound server's devices go all at once when it stops: said as such,
+    // not as outputs lost one by one.
+    virtual SoundServerState soundServerState() const { return SoundServerState::None; }
+    // A device that only stands in while there is no real one (a sound
+    // server's "Dummy Output"): it goes as soon as a real one comes, which is
+    // nothing to tell anyone.
+    virtual bool isStandIn(DeviceKey) const { return false; }
 
     // Meters. A driver that knows when its meters move says so through
     // metersChanged, and nobody need read them more often than that; one
@@ -54,7 +65,8 @@ signals:
     // hardware). The service's own writes are notified by the service.
     void controlChanged(DeviceKey key, DWORD controlId);
     void lineChanged(DeviceKey key, DWORD lineId);
-    // Devices were added or removed, or a device's tree was rebuilt.
+    // Devices were added or removed, a device's tree was rebuilt, or the
+    // sound server stopped or started.
     void devicesChanged();
     // A device's meters have new values (only where reportsMeters()).
     void metersChanged(DeviceKey key);

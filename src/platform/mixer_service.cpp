@@ -1,10 +1,13 @@
 #include "platform/mixer_service.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcDevices, "tavlo.mixer", QtInfoMsg)
 
 QEvent::Type MixerNotifyEvent::eventType() {
     static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -30,10 +33,33 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
             this,
             [this] {
                 devicesChangePending_ = false;
+                noteDevices();
                 emit devicesChanged();
             },
             Qt::QueuedConnection);
     });
+    noteDevices();
+}
+
+void MixerService::noteDevices() {
+    std::vector<std::pair<DeviceKey, QString>> now;
+    for (int i = 0; i < driver_->deviceCount(); ++i) {
+        const DeviceKey key = driver_->deviceKey(i);
+        const DeviceModel* model = driver_->model(key);
+        now.emplace_back(key, model ? QString::fromLocal8Bit(model->caps.szPname) : QString());
+    }
+    auto has = [](const auto& list, DeviceKey key) {
+        return std::any_of(list.begin(), list.end(), [key](const auto& d) { return d.first == key; });
+    };
+    for (const auto& [key, name] : named_)
+        if (!has(now, key)) qCInfo(lcDevices).noquote() << "mixer device" << name << "is gone";
+    for (const auto& [key, name] : now)
+        if (!has(named_, key) && !named_.empty()) qCInfo(lcDevices).noquote() << "mixer device" << name << "came";
+    named_ = std::move(now);
+}
+
+bool MixerService::mixerIsStandIn(UINT uMxId) const {
+    return uMxId < mixerGetNumDevs() && driver_->isStandIn(driver_->deviceKey(static_cast<int>(uMxId)));
 }
 
 MixerService::~MixerService() = default;

@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <cstdint>
 #include <memory>
@@ -67,6 +68,11 @@ public:
     // Meters that say when they move (this program's own addition, see
     // MixerDriver): when true, metersChanged tells when to read them.
     bool metersReported() const { return driver_->reportsMeters(); }
+    // The sound server behind the devices, where there is one (see
+    // MixerDriver): whether it runs now.
+    SoundServerState soundServerState() const { return driver_->soundServerState(); }
+    // Whether the device at this index only stands in for a real output.
+    bool mixerIsStandIn(UINT uMxId) const;
     void setMeterInterval(std::chrono::milliseconds interval) { driver_->setMeterInterval(interval); }
 
 signals:
@@ -88,11 +94,14 @@ private:
     const Handle* findHandle(HMIXER hmx) const;
     const DeviceModel* modelFor(HMIXER hmx, MMRESULT* error) const;
     void post(DeviceKey device, UINT message, DWORD id, bool echo);
+    // Logs each device that came or went, once, whoever listens.
+    void noteDevices();
     int indexOf(DeviceKey device) const;
     MMRESULT readDetails(const DeviceModel& model, DeviceKey key, MIXERCONTROLDETAILS* pmxcd, DWORD fdwDetails);
 
     std::unique_ptr<MixerDriver> driver_;
     std::vector<Handle> handles_;  // slot i holds handle i+1; closed slots are reused
     bool devicesChangePending_ = false;
+    std::vector<std::pair<DeviceKey, QString>> named_;  // the devices as last seen, by key
     std::uint64_t treeVersion_ = 0;
 };

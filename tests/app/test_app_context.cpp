@@ -9,14 +9,17 @@
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
 #include "platform/alsa/alsa_driver.h"
+#include "platform/driver_factory.h"
 #include "platform/mixer_service.h"
 #include "platform/pulse/pulse_driver.h"
+#include "platform/server_follower.h"
 #include "platform/sim/sim_driver.h"
 #include "play/form1.h"
 #include "rec/rec_window.h"
 #include "strips/channel_strip.h"
 #include "support/pulse_server.h"
 #include "support/recorded_messages.h"
+#include "support/sim_fixture.h"
 #include "test_cards.h"
 
 #include <QAction>
@@ -49,6 +52,48 @@ QByteArray cardValues(const testcard::StateFile& file) {
         out += QByteArray::number(e.present) + ' ' + QByteArray::number(e.inactive) + ' ' +
                QByteArray::number(e.value[0]) + ' ' + QByteArray::number(e.value[1]) + '\n';
     return out;
+}
+
+// The lines one logging category writes while this lives.
+class LogLines {
+public:
+    explicit LogLines(const char* category) : category_(category) {
+        current_ = this;
+        previous_ = qInstallMessageHandler(&take);
+    }
+    ~LogLines() {
+        qInstallMessageHandler(previous_);
+        current_ = nullptr;
+    }
+    int count(const QString& text) const { return int(lines_.filter(text).size()); }
+
+private:
+    static void take(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (current_ && context.category && current_->category_ == context.category) current_->lines_ << text;
+        if (current_ && current_->previous_) current_->previous_(type, context, text);
+    }
+    inline static LogLines* current_ = nullptr;
+    QByteArray category_;
+    QtMessageHandler previous_ = nullptr;
+    QStringList lines_;
+};
+
+QStringList boundNames(const std::vector<ChannelStrip*>& strips) {
+    QStringList names;
+    for (ChannelStrip* strip : strips)
+        if (strip->Bound()) names << strip->Name();
+    return names;
+}
+
+ChannelStrip* stripNamed(const std::vector<ChannelStrip*>& strips, const QString& name) {
+    for (ChannelStrip* strip : strips)
+        if (strip->Bound() && strip->Name() == name) return strip;
+    return nullptr;
+}
+
+// What a strip's left read-out shows.
+QString readout(QWidget& window, const ChannelStrip* strip) {
+    return strip ? window.findChild<QLineEdit*>(strip->row.names->readL)->text() : QString();
 }
 
 }  // namespace
@@ -164,6 +209,14 @@ private slots:
         QTRY_COMPARE(mixer->MixerCount(), 3);
         QCOMPARE(int(ctx.state().MixerIndex), 1);
         QVERIFY(ctx.rec()->findChild<QAction*>("card3")->isVisible());
+        QVERIFY(ctx.rec()->findChild<QAction*>("card2")->isChecked());
+        // A name with "&" shows as it is, not as a mnemonic.
+        driver->addDevice(std::move(
+            parseSimCards(card(R"([{"type":"speakers","name":"Out"}])", "Big &Wide Card"), nullptr)->front()));
+        QTRY_COMPARE(mixer->MixerCount(), 4);
+        QCOMPARE(ctx.rec()->findChild<QAction*>("card4")->text(), QStringLiteral("Big &&Wide Card"));
+        driver->removeDevice(3);
+        QTRY_COMPARE(mixer->MixerCount(), 3);
         driver->removeDevice(0);
         QTRY_COMPARE(mixer->MixerCount(), 2);
         QCOMPARE(int(ctx.state().MixerIndex), 0);
@@ -353,9 +406,9 @@ private slots:
     }
 
     // Against a real sound server: a stream that starts gets its strip and
-    // loses it when it ends; the bound output going away rebinds to the
-    // default one with one word to the user; the server going leaves the
-    // windows waiting, and its return binds them again.
+    // loses it when it ends, also on the output shown after the one in use
+    // went (one word to the user); the server going leaves the windows
+    // waiting with one word, and its return binds them again silently.
     void soundServerStreamsAndOutputsComeAndGo() {
         if (!PulseServer::installed())
             QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)");
@@ -371,24 +424,21 @@ private slots:
         auto driver = PulseDriver::open(1000ms, &why);
         QVERIFY2(driver, qPrintable(why));
         RecordedMessages::Log log;
+        const LogLines devices("tavlo.mixer");
         AppContext ctx(std::move(driver), std::make_unique<RecordedMessages>(log));
         ctx.createWindows();
         MixerController* ctl = ctx.controller();
         TForm1& play = *ctx.Form1();
-        auto boundNames = [&play] {
-            QStringList names;
-            for (ChannelStrip* strip : play.strips())
-                if (strip->Bound()) names << strip->Name();
-            return names;
-        };
         QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
-        QCOMPARE(boundNames(), QStringList{QStringLiteral("Master")});
+        QCOMPARE(boundNames(play.strips()), QStringList{QStringLiteral("Master")});
 
         QVERIFY(pulse.play(QStringLiteral("fake"), 0.5, 20, QStringLiteral("Tone player")));
-        QTRY_COMPARE_WITH_TIMEOUT(boundNames(), (QStringList{"Master", "Tone player"}), PulseServer::kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(play.strips()), (QStringList{"Master", "Tone player"}),
+                                  PulseServer::kTimeout);
         QVERIFY(ctl->rebindCount() >= 1);
         pulse.stopPlaying();
-        QTRY_COMPARE_WITH_TIMEOUT(boundNames(), QStringList{QStringLiteral("Master")}, PulseServer::kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(play.strips()), QStringList{QStringLiteral("Master")},
+                                  PulseServer::kTimeout);
 
         // Bound to the headset, which is then unplugged.
         ctl->switchCard(2);
@@ -401,11 +451,19 @@ private slots:
         QCOMPARE(int(ctx.state().MixerIndex), 0);
         QVERIFY(play.strips().front()->Bound());
         QVERIFY(log.warnings.isEmpty());
+        // The one output left follows its streams as the first did.
+        QVERIFY(pulse.play(QStringLiteral("fake"), 0.5, 20, QStringLiteral("Second player")));
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(play.strips()), (QStringList{"Master", "Second player"}),
+                                  PulseServer::kTimeout);
+        pulse.stopPlaying();
+        QTRY_COMPARE_WITH_TIMEOUT(boundNames(play.strips()), QStringList{QStringLiteral("Master")},
+                                  PulseServer::kTimeout);
 
         // The server itself goes, and comes back.
         pulse.stop();
         QTRY_COMPARE_WITH_TIMEOUT(log.information.size(), 2, PulseServer::kTimeout);
-        QVERIFY(log.information.back().contains(QStringLiteral("no other is left")));
+        QCOMPARE(log.information.back(),
+                 QStringLiteral("The sound server stopped. Tavlo shows its outputs again when it comes back."));
         for (ChannelStrip* strip : play.strips()) QVERIFY(!strip->Bound());
         QVERIFY2(pulse.start(&why), qPrintable(why));
         QTRY_VERIFY_WITH_TIMEOUT(play.strips().front()->Bound(), PulseServer::kTimeout);
@@ -417,6 +475,201 @@ private slots:
         QVERIFY(pulse.pactl({"set-sink-volume", "fake", "30%"}));
         QTRY_VERIFY_WITH_TIMEOUT(ctl->refreshCount() > refreshes, PulseServer::kTimeout);
         QCOMPARE(play.findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("30"));
+        // Each output that went is logged once, however many mixer objects
+        // were on it.
+        QCOMPARE(devices.count(QStringLiteral("Headset is gone")), 1);
+        QCOMPARE(devices.count(QStringLiteral("Fake is gone")), 1);
+    }
+
+    // Sources made while running get working strips, the recording master
+    // shows the source chosen, and the card menu ticks the output shown
+    // wherever the server's order puts it.
+    void soundServerSourcesAndTheCardMenu() {
+        if (!PulseServer::installed())
+            QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)");
+        using namespace std::chrono_literals;
+        PulseServer pulse;
+        QString why;
+        QVERIFY2(pulse.start(&why), qPrintable(why));
+        pulse.useFromThisProcess();
+        QVERIFY(pulse.pactl(
+            {"load-module", "module-null-sink", "sink_name=head", "sink_properties=device.description=Headset"}));
+        QVERIFY(pulse.pactl({"set-default-sink", "fake"}));
+        QVERIFY(pulse.pactl({"set-default-source", "fakemic"}));
+        QVERIFY(pulse.pactl({"set-source-volume", "fakemic", "20%"}));
+        auto driver = PulseDriver::open(1000ms, &why);
+        QVERIFY2(driver, qPrintable(why));
+        RecordedMessages::Log log;
+        AppContext ctx(std::move(driver), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        Trec& rec = *ctx.rec();
+        auto menu = [&rec](int k) { return rec.findChild<QAction*>(QStringLiteral("card%1").arg(k)); };
+        QCOMPARE(menu(1)->text(), QStringLiteral("Fake"));
+        QVERIFY(menu(1)->isChecked());
+
+        // Another output becomes the default: it is listed first now, and
+        // the tick moves with the output shown.
+        QVERIFY(pulse.pactl({"set-default-sink", "head"}));
+        QTRY_COMPARE_WITH_TIMEOUT(menu(1)->text(), QStringLiteral("Headset"), PulseServer::kTimeout);
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
+        QCOMPARE(menu(2)->text(), QStringLiteral("Fake"));
+        QVERIFY(!menu(1)->isChecked());
+        QVERIFY(menu(2)->isChecked());
+
+        // A source made now reads its level and follows it.
+        QVERIFY(pulse.pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
+        QVERIFY(pulse.pactl({"set-source-volume", "linein", "40%"}));
+        QTRY_COMPARE_WITH_TIMEOUT(readout(rec, stripNamed(rec.strips(), QStringLiteral("Line-In"))),
+                                  QStringLiteral("40"), PulseServer::kTimeout);
+        ChannelStrip* line = stripNamed(rec.strips(), QStringLiteral("Line-In"));
+        ChannelStrip* mic = stripNamed(rec.strips(), QStringLiteral("Null Input"));
+        QVERIFY(line && mic);
+        QCOMPARE(readout(rec, rec.strips().front()), QStringLiteral("20"));
+        QVERIFY(pulse.pactl({"set-source-volume", "linein", "70%"}));
+        QTRY_COMPARE_WITH_TIMEOUT(readout(rec, line), QStringLiteral("70"), PulseServer::kTimeout);
+        // What the user types reaches it.
+        rec.findChild<QLineEdit*>(line->row.names->readL)->setText(QStringLiteral("50"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            pulse.pactl({"get-source-volume", "linein"}).value_or(QString()).contains(QStringLiteral(" 50%")),
+            PulseServer::kTimeout);
+        // Its select button picks it, and the recording master shows its
+        // level; the other one picks the first again.
+        rec.SelectMouseDown(line);
+        QTRY_COMPARE_WITH_TIMEOUT(pulse.pactl({"get-default-source"}).value_or(QString()).trimmed(),
+                                  QStringLiteral("linein"), PulseServer::kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(readout(rec, rec.strips().front()), QStringLiteral("50"), PulseServer::kTimeout);
+        QVERIFY(line->MuteOn() && !mic->MuteOn());
+        rec.SelectMouseDown(mic);
+        QTRY_COMPARE_WITH_TIMEOUT(pulse.pactl({"get-default-source"}).value_or(QString()).trimmed(),
+                                  QStringLiteral("fakemic"), PulseServer::kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(readout(rec, rec.strips().front()), QStringLiteral("20"), PulseServer::kTimeout);
+        QVERIFY(mic->MuteOn() && !line->MuteOn());
+        QVERIFY(log.count() == 0);
+    }
+
+    // Started before the sound server: the windows join it when it comes
+    // (one word). With the cards to fall back on (nothing chosen) they show
+    // the cards when it stops for good and join it again when it is back,
+    // one word each; with the server alone (TAVLO_MIXER=pulse) they wait
+    // for it, and its return after a stop is seen, not said.
+    void startedBeforeTheSoundServer_data() {
+        QTest::addColumn<bool>("cards");
+        QTest::newRow("cards meanwhile") << true;
+        QTest::newRow("the server alone") << false;
+    }
+    void startedBeforeTheSoundServer() {
+        QFETCH(bool, cards);
+        if (!PulseServer::installed())
+            QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)");
+        using namespace std::chrono_literals;
+        PulseServer pulse;
+        pulse.useFromThisProcess();
+        RecordedMessages::Log log;
+        std::unique_ptr<MixerDriver> driver = PulseDriver::follow(300ms);
+        if (cards)
+            driver = std::make_unique<ServerFollower>(
+                std::move(driver), [] { return SimDriver::demo(); }, 500ms);
+        AppContext ctx(std::move(driver), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        TForm1& play = *ctx.Form1();
+        const QString none = QStringLiteral("No mixer present in the system !");
+        const QString started = QStringLiteral("The sound server started. Tavlo now shows \"Fake\".");
+        const QString stopped =
+            QStringLiteral("The sound server stopped. Tavlo shows its outputs again when it comes back.");
+        const QString meanwhile = cards ? QStringLiteral("Tavlo Demo Card") : QString();
+        QCOMPARE(ctx.state().BoundProductName, meanwhile);
+        QCOMPARE(play.strips().front()->Bound(), cards);
+        QStringList said = cards ? QStringList() : QStringList{none};
+        QCOMPARE(log.information, said);
+        QString why;
+        QVERIFY2(pulse.start(&why), qPrintable(why));
+        said << started;
+        QTRY_COMPARE_WITH_TIMEOUT(log.information, said, PulseServer::kTimeout);
+        QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
+        QVERIFY(play.strips().front()->Bound());
+        QCOMPARE(ctx.rec()->findChild<QAction*>("card1")->text(), QStringLiteral("Fake"));
+        pulse.stop();
+        said << stopped;
+        QTRY_COMPARE_WITH_TIMEOUT(log.information, said, PulseServer::kTimeout);
+        if (cards) QTRY_COMPARE_WITH_TIMEOUT(ctx.state().BoundProductName, meanwhile, PulseServer::kTimeout);
+        QTest::qWait(600);  // the fallback's time has passed
+        QCOMPARE(play.strips().front()->Bound(), cards);
+        QCOMPARE(log.information, said);
+        QVERIFY2(pulse.start(&why), qPrintable(why));
+        if (cards) said << started;
+        QTRY_VERIFY_WITH_TIMEOUT(play.strips().front()->Bound() && ctx.state().BoundProductName == "Fake",
+                                 PulseServer::kTimeout);
+        QCOMPARE(log.information, said);
+        // Followed as ever.
+        QVERIFY(pulse.pactl({"set-sink-volume", "fake", "30%"}));
+        QTRY_COMPARE_WITH_TIMEOUT(play.findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("30"),
+                                  PulseServer::kTimeout);
+        QVERIFY(log.warnings.isEmpty());
+    }
+
+    // PipeWire's PulseAudio server over a longer session: its stand-in
+    // output gives way to real ones unannounced, the output in use goes,
+    // the server restarts, sinks and the source are made again; both
+    // mixers follow it throughout.
+    void pipeWireLongSession() {
+        if (!PulseServer::pipeWireInstalled())
+            QSKIP("PipeWire is not installed (Debian packages pipewire, pipewire-pulse, wireplumber, dbus)");
+        using namespace std::chrono_literals;
+        PulseServer pw;
+        QString why;
+        QVERIFY2(pw.startPipeWire(&why), qPrintable(why));
+        pw.useFromThisProcess();
+        RecordedMessages::Log log;
+        AppContext ctx(PulseDriver::follow(1000ms), std::make_unique<RecordedMessages>(log));
+        ctx.createWindows();
+        MixerController* ctl = ctx.controller();
+        Trec& rec = *ctx.rec();
+        const QString dummy = ctx.state().BoundProductName;
+        QVERIFY2(dummy.contains(QStringLiteral("Dummy")), qPrintable(dummy));
+        auto makeDevices = [&pw] {
+            return pw.pactl({"load-module", "module-null-sink", "sink_name=speakers",
+                             "sink_properties=device.description=Speakers"}) &&
+                   // PipeWire's null source is a null sink of the source class.
+                   pw.pactl({"load-module", "module-null-sink", "media.class=Audio/Source/Virtual", "sink_name=mic",
+                             "sink_properties=device.description=Mic"});
+        };
+        auto recordingShown = [&rec] {
+            return boundNames(rec.strips()).contains(QStringLiteral("Mic")) && rec.width() > 18;
+        };
+        QVERIFY2(makeDevices(), qPrintable(pw.lastError()));
+        QTRY_COMPARE_WITH_TIMEOUT(ctx.state().BoundProductName, QStringLiteral("Speakers"), PulseServer::kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(recordingShown(), PulseServer::kTimeout);
+        QTest::qWait(300);
+        QVERIFY2(log.information.isEmpty(), qPrintable(log.information.join('|')));
+
+        // The output in use goes: the stand-in comes back and is shown.
+        const auto sinks = pw.pactl({"list", "short", "modules"}).value_or(QString());
+        QString speakersModule;
+        for (const QString& row : sinks.split('\n'))
+            if (row.contains(QStringLiteral("sink_name=speakers"))) speakersModule = row.section('\t', 0, 0);
+        QVERIFY(!speakersModule.isEmpty());
+        QVERIFY(pw.pactl({"unload-module", speakersModule}));
+        QTRY_COMPARE_WITH_TIMEOUT(log.information.size(), 1, PulseServer::kTimeout);
+        QVERIFY2(log.information.front().startsWith(QStringLiteral("The sound output \"Speakers\" is gone")),
+                 qPrintable(log.information.front()));
+
+        // The server restarts with nothing but its stand-in; the devices are
+        // made again.
+        pw.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(log.information.size(), 2, PulseServer::kTimeout);
+        QCOMPARE(log.information.back(),
+                 QStringLiteral("The sound server stopped. Tavlo shows its outputs again when it comes back."));
+        QVERIFY2(pw.startPipeWire(&why), qPrintable(why));
+        QTRY_VERIFY_WITH_TIMEOUT(ctx.Form1()->strips().front()->Bound(), PulseServer::kTimeout);
+        QVERIFY2(makeDevices(), qPrintable(pw.lastError()));
+        QTRY_COMPARE_WITH_TIMEOUT(ctx.state().BoundProductName, QStringLiteral("Speakers"), PulseServer::kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(recordingShown(), PulseServer::kTimeout);
+        // Chosen again from the menu: the same.
+        ctl->switchCard(1);
+        QVERIFY(recordingShown());
+        QTest::qWait(300);
+        QVERIFY2(log.information.size() == 2, qPrintable(log.information.join(QLatin1Char('|'))));
+        QVERIFY(log.warnings.isEmpty());
     }
 
     void noSoundCardStillStarts() {

@@ -1,7 +1,9 @@
 #pragma once
 // A private PulseAudio server for tests: null sinks and a null source on a
 // socket of its own, stopped when the object goes and killed by the kernel
-// if the test process dies first. Also plays tones into it.
+// if the test process dies first. Also plays tones into it. Or PipeWire's
+// PulseAudio server in its place (pipewire, wireplumber and pipewire-pulse
+// on a session bus of their own), reached the same way.
 
 #include <QByteArray>
 #include <QDataStream>
@@ -13,6 +15,7 @@
 #include <QThread>
 
 #include <sys/prctl.h>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <memory>
@@ -23,10 +26,48 @@ public:
     static constexpr int kTimeout = 20000;
 
     static bool installed() { return !QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty(); }
+    static bool pipeWireInstalled() {
+        for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse", "dbus-daemon", "pactl"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) return false;
+        return true;
+    }
 
     ~PulseServer() {
         for (auto& p : players_) stopProcess(*p);
         stop();
+        if (bus_) stopProcess(*bus_);
+    }
+
+    // PipeWire with nothing but its stand-in output ("Dummy Output") until
+    // sinks and sources are made; again after stop().
+    bool startPipeWire(QString* why) {
+        if (!dir_.isValid()) {
+            *why = QStringLiteral("no temporary folder");
+            return false;
+        }
+        pipeWire_ = true;
+        socket_ = dir_.filePath(QStringLiteral("pulse/native"));
+        if (!bus_) {
+            bus_ = child();
+            bus_->setStandardOutputFile(QString());  // the bus's address comes this way
+            bus_->start(QStringLiteral("dbus-daemon"),
+                        {"--session", "--nofork", "--print-address=1",
+                         QStringLiteral("--address=unix:path=%1").arg(dir_.filePath(QStringLiteral("bus")))});
+            if (!bus_->waitForStarted(kTimeout) || !bus_->waitForReadyRead(kTimeout)) {
+                *why = QStringLiteral("no session bus");
+                return false;
+            }
+            busAddress_ = QString::fromLatin1(bus_->readLine()).trimmed();
+        }
+        for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"}) {
+            pipeWireParts_.push_back(child());
+            pipeWireParts_.back()->start(QString::fromLatin1(program), {});
+            if (!pipeWireParts_.back()->waitForStarted(kTimeout)) {
+                *why = QStringLiteral("%1 does not start").arg(QString::fromLatin1(program));
+                return false;
+            }
+        }
+        return answers(why);
     }
 
     // Starts the server with a null sink "fake" and a null source "fakemic"
@@ -51,19 +92,24 @@ public:
             *why = QStringLiteral("pulseaudio does not start: %1").arg(server_->errorString());
             return false;
         }
-        for (int i = 0; i < 400 && running(); ++i) {
-            if (pactl({QStringLiteral("info")})) return true;
-            QThread::msleep(50);
-        }
-        *why = running() ? QStringLiteral("pulseaudio does not answer") : QStringLiteral("pulseaudio stopped at start");
-        return false;
+        return answers(why);
     }
 
     void stop() {
         if (server_) stopProcess(*server_);
+        // The session manager and the server's PulseAudio side go first.
+        while (!pipeWireParts_.empty()) {
+            stopProcess(*pipeWireParts_.back());
+            pipeWireParts_.pop_back();
+        }
     }
 
-    bool running() const { return server_ && server_->state() == QProcess::Running; }
+    bool running() const {
+        if (pipeWire_)
+            return !pipeWireParts_.empty() && std::all_of(pipeWireParts_.begin(), pipeWireParts_.end(),
+                                                          [](auto& p) { return p->state() == QProcess::Running; });
+        return server_ && server_->state() == QProcess::Running;
+    }
     QString server() const { return QStringLiteral("unix:") + socket_; }
     QString home() const { return dir_.path(); }
     const QString& lastError() const { return lastError_; }
@@ -109,10 +155,38 @@ public:
 private:
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+        for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "XDG_CONFIG_HOME",
+                                "XDG_STATE_HOME", "XDG_DATA_HOME"})
             env.insert(QString::fromLatin1(var), dir_.path());
         env.insert(QStringLiteral("PULSE_SERVER"), server());
+        // PipeWire puts its socket under the runtime folder's "pulse".
+        if (pipeWire_) env.remove(QStringLiteral("PULSE_RUNTIME_PATH"));
+        if (!busAddress_.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
+        env.remove(QStringLiteral("DISPLAY"));
         return env;
+    }
+
+    std::unique_ptr<QProcess> child() const {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(environment());
+        p->setStandardOutputFile(QProcess::nullDevice());
+        p->setStandardErrorFile(dir_.filePath(QStringLiteral("servers.log")), QIODevice::Append);
+        p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        return p;
+    }
+
+    bool answers(QString* why) {
+        for (int i = 0; i < 400 && running(); ++i) {
+            if (pactl({QStringLiteral("info")})) return true;
+            QThread::msleep(50);
+        }
+        QFile log(dir_.filePath(QStringLiteral("servers.log")));
+        const QString said =
+            log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(400)) : QString();
+        *why = (running() ? QStringLiteral("the sound server does not answer")
+                          : QStringLiteral("the sound server stopped at start")) +
+               (said.isEmpty() ? QString() : QStringLiteral(": ") + said);
+        return false;
     }
 
     static void stopProcess(QProcess& p) {
@@ -148,8 +222,12 @@ private:
     }
 
     QTemporaryDir dir_;
-    QString socket_;
+    QString socket_ = dir_.filePath(QStringLiteral("native"));
     std::unique_ptr<QProcess> server_;
+    bool pipeWire_ = false;
+    std::unique_ptr<QProcess> bus_;
+    QString busAddress_;
+    std::vector<std::unique_ptr<QProcess>> pipeWireParts_;
     std::vector<std::unique_ptr<QProcess>> players_;
     mutable QString lastError_;
 };

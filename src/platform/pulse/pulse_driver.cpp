@@ -177,7 +177,7 @@ public:
     static void written(pa_context*, int success, void* self) {
         auto* d = static_cast<PulseDriver*>(self);
         if (!success) qCInfo(lcPulse) << "the server refused a change:" << pa_strerror(pa_context_errno(d->context_));
-        d->writeFinished();
+        d->writeFinished(success != 0);
     }
 
     static void meterRead(pa_stream* s, std::size_t, void* meter) {
@@ -234,30 +234,47 @@ PulseDriver::PulseDriver() : loop_(std::make_unique<QtPulseMainloop>()) {
     connect(reaper_, &QTimer::timeout, this, &PulseDriver::reapMeters);
 }
 
-std::unique_ptr<PulseDriver> PulseDriver::open(std::chrono::milliseconds bound, QString* error) {
+std::unique_ptr<PulseDriver> PulseDriver::connectWithin(std::chrono::milliseconds bound, QString* error) {
     std::unique_ptr<PulseDriver> d(new PulseDriver);
-    if (!d->startContext(error)) return nullptr;
+    if (!d->startContext(error)) return d;
     // Start-up: the windows are not there yet and want the first list.
     d->loop_->runUntil(Clock::now() + bound, [&d] { return d->loaded_ || d->failed_; });
-    if (!d->loaded_) {
-        if (error) {
-            const int code = d->context_ ? pa_context_errno(d->context_) : PA_ERR_UNKNOWN;
-            *error = d->failed_ ? QStringLiteral("no PulseAudio or PipeWire server answers (%1)")
-                                      .arg(QString::fromLocal8Bit(pa_strerror(code)))
-                                : QStringLiteral("the sound server did not answer within %1 ms").arg(bound.count());
-        }
-        return nullptr;
+    if (!d->loaded_ && error) {
+        const int code = d->context_ ? pa_context_errno(d->context_) : PA_ERR_UNKNOWN;
+        *error = d->failed_ ? QStringLiteral("no PulseAudio or PipeWire server answers (%1)")
+                                  .arg(QString::fromLocal8Bit(pa_strerror(code)))
+                            : QStringLiteral("the sound server did not answer within %1 ms").arg(bound.count());
     }
+    return d;
+}
+
+std::unique_ptr<PulseDriver> PulseDriver::open(std::chrono::milliseconds bound, QString* error) {
+    auto d = connectWithin(bound, error);
+    if (!d->loaded_) return nullptr;
     d->started_ = true;
     qCDebug(lcPulse) << "connected:" << d->devices_.size() << "sinks," << d->state_.inputs.size() << "streams,"
                      << d->state_.sources.size() << "sources";
     return d;
 }
 
+std::unique_ptr<PulseDriver> PulseDriver::follow(std::chrono::milliseconds bound) {
+    QString why;
+    auto d = connectWithin(bound, &why);
+    d->started_ = true;
+    if (d->loaded_) return d;
+    qCDebug(lcPulse).noquote() << why << "- waiting for it";
+    if (!d->context_)
+        d->reconnect_->start();
+    else if (d->failed_)
+        d->dropConnection();
+    // Else still on its way: it answers from the event loop.
+    return d;
+}
+
 PulseDriver::~PulseDriver() {
     // Changes just made are still sent (a command-line tool ends right after).
-    if (context_ && loaded_ && writesInFlight_ > 0)
-        loop_->runUntil(Clock::now() + kDrainBound, [this] { return writesInFlight_ == 0; });
+    if (context_ && loaded_ && !writes_.empty())
+        loop_->runUntil(Clock::now() + kDrainBound, [this] { return writes_.empty(); });
     for (auto& [key, meter] : meters_) closeMeter(*meter);
     meters_.clear();
     if (context_) {
@@ -329,13 +346,15 @@ void PulseDriver::dropConnection() {
     context_ = nullptr;
     loaded_ = false;
     pendingLoads_ = 0;
-    writesInFlight_ = 0;
+    writes_.clear();
     writing_.clear();
     asking_.clear();
     state_ = {};
     const bool had = !devices_.empty();
     devices_.clear();
-    if (had) emit devicesChanged();
+    // Its devices go, and the listeners learn that the server stopped (also
+    // when it had none).
+    if (std::exchange(runningSaid_, false) || had) emit devicesChanged();
     reconnect_->start();
 }
 
@@ -350,7 +369,7 @@ void PulseDriver::loadAll() {
 
 void PulseDriver::loadDone() {
     if (pendingLoads_ == 0 || --pendingLoads_ > 0) return;
-    if (!loaded_ && started_) qCInfo(lcPulse) << "the sound server is back";
+    if (!loaded_ && started_) qCInfo(lcPulse) << "the sound server answers";
     loaded_ = true;
     update();
 }
@@ -381,7 +400,7 @@ void PulseDriver::onEvent(unsigned type, std::uint32_t index) {
     update();
 }
 
-void PulseDriver::update(bool reportValues) {
+void PulseDriver::update(const PulseBinding* written) {
     if (!loaded_ || pendingLoads_ > 0) return;
     std::vector<DeviceKey> before;
     for (const auto& d : devices_) before.push_back(d->key);
@@ -429,7 +448,8 @@ void PulseDriver::update(bool reportValues) {
             std::vector<DWORD> now = pulse_map::valuesOf(state_, d->mapping, binding);
             auto& seen = d->known[id];
             if (seen == now) continue;
-            if (!seen.empty() && !fresh && reportValues) controlChanges.emplace_back(d->key, id);
+            const bool echoed = written && binding.kind == written->kind && binding.index == written->index;
+            if (!seen.empty() && !fresh && !echoed) controlChanges.emplace_back(d->key, id);
             seen = std::move(now);
         }
         next.push_back(std::move(d));
@@ -438,7 +458,8 @@ void PulseDriver::update(bool reportValues) {
 
     std::vector<DeviceKey> after;
     for (const auto& d : devices_) after.push_back(d->key);
-    if (before != after) {
+    // A server that has just answered is news even without devices.
+    if (before != after || !std::exchange(runningSaid_, true)) {
         qCDebug(lcPulse) << "devices now:" << after.size();
         emit devicesChanged();
     }
@@ -485,13 +506,35 @@ bool PulseDriver::readValues(DeviceKey key, DWORD controlId, std::span<DWORD> va
     return true;
 }
 
-void PulseDriver::noteWrite(const std::string& object) {
-    ++writesInFlight_;
-    writing_.insert(object);
+bool PulseDriver::isStandIn(DeviceKey key) const {
+    const Device* d = find(key);
+    const auto sink = d ? state_.sinks.find(d->sink) : state_.sinks.end();
+    return sink != state_.sinks.end() && sink->second.name == "auto_null";
 }
 
-void PulseDriver::writeFinished() {
-    if (writesInFlight_ == 0 || --writesInFlight_ > 0 || !context_) return;
+void PulseDriver::noteWrite(const std::string& object) { writing_.insert(object); }
+
+void PulseDriver::writeFinished(bool success) {
+    if (writes_.empty()) return;
+    const Write done = std::move(writes_.front());
+    writes_.pop_front();
+    const bool more =
+        std::any_of(writes_.begin(), writes_.end(), [&](const Write& w) { return w.object == done.object; });
+    if (!success && !more) {
+        // What the server refused never happened: the value goes back (a
+        // later write to the same object would have replaced it), and the
+        // windows hear of it as of any change.
+        const auto colon = done.object.find(':');
+        const auto index = static_cast<std::uint32_t>(std::stoul(done.object.substr(colon + 1)));
+        PulseLevels* levels = nullptr;
+        if (done.object.starts_with("sink:") && state_.sinks.count(index)) levels = &state_.sinks[index].levels;
+        if (done.object.starts_with("input:") && state_.inputs.count(index)) levels = &state_.inputs[index].levels;
+        if (done.object.starts_with("source:") && state_.sources.count(index)) levels = &state_.sources[index].levels;
+        if (levels && done.levelsBefore) *levels = *done.levelsBefore;
+        if (done.defaultSourceBefore) state_.defaultSource = *done.defaultSourceBefore;
+        scheduleUpdate();
+    }
+    if (!writes_.empty() || !context_) return;
     // Answers that came meanwhile were set aside; look again now.
     for (const std::string& object : std::exchange(writing_, {})) ask(object);
 }
@@ -558,95 +601,86 @@ bool PulseDriver::writeValues(DeviceKey key, DWORD controlId, std::span<const DW
     for (std::size_t i = 0; i < values.size(); ++i) same = same && values[i] == now[std::min(i, now.size() - 1)];
     if (same) return true;
 
+    // What the write changes is worked out on a copy and kept only once the
+    // request is on its way: a refused one leaves the kept state as it was.
     using Kind = PulseBinding::Kind;
-    const PulseSource* record = pulse_map::defaultSource(state_);
-    pa_operation* op = nullptr;
+    PulseLevels* levels = nullptr;  // the written object's levels as kept
     std::string object;
-    // False when the volume is the server's alone (a passthrough stream),
-    // true with volume empty when nothing changes.
-    std::optional<pa_cvolume> volume;
-    auto setLevels = [&](PulseLevels& l) {
-        if (!l.hasVolume) return false;
-        volume = pulse_map::volumeAfterWrite(l.volume, l.map, values);
-        if (volume) l.volume = *volume;
-        return true;
-    };
     switch (binding.kind) {
-        case Kind::SinkVolume: {
-            PulseLevels& l = state_.sinks.at(binding.index).levels;
-            if (!setLevels(l)) return false;
-            if (!volume) return true;
-            op = pa_context_set_sink_volume_by_index(context_, binding.index, &l.volume, &Callbacks::written, this);
+        case Kind::SinkVolume:
+        case Kind::SinkMute:
+            levels = &state_.sinks.at(binding.index).levels;
             object = objectKey("sink", binding.index);
             break;
-        }
-        case Kind::SinkMute: {
-            PulseLevels& l = state_.sinks.at(binding.index).levels;
-            l.mute = values[0] != 0;
-            op = pa_context_set_sink_mute_by_index(context_, binding.index, l.mute, &Callbacks::written, this);
-            object = objectKey("sink", binding.index);
-            break;
-        }
-        case Kind::InputVolume: {
-            PulseLevels& l = state_.inputs.at(binding.index).levels;
-            if (!setLevels(l)) return false;
-            if (!volume) return true;
-            op = pa_context_set_sink_input_volume(context_, binding.index, &l.volume, &Callbacks::written, this);
+        case Kind::InputVolume:
+        case Kind::InputMute:
+            levels = &state_.inputs.at(binding.index).levels;
             object = objectKey("input", binding.index);
             break;
-        }
-        case Kind::InputMute: {
-            PulseLevels& l = state_.inputs.at(binding.index).levels;
-            l.mute = values[0] != 0;
-            op = pa_context_set_sink_input_mute(context_, binding.index, l.mute, &Callbacks::written, this);
-            object = objectKey("input", binding.index);
-            break;
-        }
         case Kind::SourceVolume:
         case Kind::RecordVolume:
         case Kind::RecordMute: {
+            const PulseSource* record = pulse_map::defaultSource(state_);
             const std::uint32_t index = binding.kind == Kind::SourceVolume ? binding.index
                                         : record                           ? record->index
                                                                            : PA_INVALID_INDEX;
             auto it = state_.sources.find(index);
             if (it == state_.sources.end()) return false;
-            PulseLevels& l = it->second.levels;
-            if (binding.kind == Kind::RecordMute) {
-                l.mute = values[0] != 0;
-                op = pa_context_set_source_mute_by_index(context_, index, l.mute, &Callbacks::written, this);
-            } else {
-                if (!setLevels(l)) return false;
-                if (!volume) return true;
-                op = pa_context_set_source_volume_by_index(context_, index, &l.volume, &Callbacks::written, this);
-            }
+            levels = &it->second.levels;
             object = objectKey("source", index);
             break;
         }
-        case Kind::RecordChoice: {
-            // The first item set becomes the default; none set changes nothing.
-            const auto& items = d->mapping.recordSources;
-            std::size_t pick = 0;
-            while (pick < values.size() && pick < items.size() && values[pick] == 0) ++pick;
-            if (pick >= values.size() || pick >= items.size()) return true;
-            auto it = state_.sources.find(items[pick]);
-            if (it == state_.sources.end()) return false;
-            const PulseSource& chosen = it->second;
-            state_.defaultSource = chosen.name;
-            op = pa_context_set_default_source(context_, chosen.name.c_str(), &Callbacks::written, this);
-            object = objectKey("source", chosen.index);
+        case Kind::RecordChoice:
             break;
-        }
         default:
             return false;
     }
+    const auto index = static_cast<std::uint32_t>(object.empty() ? 0 : std::stoul(object.substr(object.find(':') + 1)));
+    Write write{object, levels ? std::optional(*levels) : std::nullopt, std::nullopt};
+    PulseLevels next = levels ? *levels : PulseLevels{};
+    pa_operation* op = nullptr;
+    if (binding.kind == Kind::SinkMute || binding.kind == Kind::InputMute || binding.kind == Kind::RecordMute) {
+        next.mute = values[0] != 0;
+        const int mute = next.mute ? 1 : 0;
+        if (binding.kind == Kind::SinkMute)
+            op = pa_context_set_sink_mute_by_index(context_, index, mute, &Callbacks::written, this);
+        else if (binding.kind == Kind::InputMute)
+            op = pa_context_set_sink_input_mute(context_, index, mute, &Callbacks::written, this);
+        else
+            op = pa_context_set_source_mute_by_index(context_, index, mute, &Callbacks::written, this);
+    } else if (binding.kind == Kind::RecordChoice) {
+        // The first item set becomes the default; none set changes nothing.
+        const auto& items = d->mapping.recordSources;
+        std::size_t pick = 0;
+        while (pick < values.size() && pick < items.size() && values[pick] == 0) ++pick;
+        if (pick >= values.size() || pick >= items.size()) return true;
+        auto it = state_.sources.find(items[pick]);
+        if (it == state_.sources.end()) return false;
+        const PulseSource& chosen = it->second;
+        op = pa_context_set_default_source(context_, chosen.name.c_str(), &Callbacks::written, this);
+        if (!op) return false;
+        write.object = objectKey("source", chosen.index);
+        write.defaultSourceBefore = std::exchange(state_.defaultSource, chosen.name);
+    } else {
+        // A volume that is the server's alone (a passthrough stream) is not
+        // ours to write; a write that changes no channel is not sent.
+        if (!next.hasVolume) return false;
+        const std::optional<pa_cvolume> volume = pulse_map::volumeAfterWrite(next.volume, next.map, values);
+        if (!volume) return true;
+        next.volume = *volume;
+        if (binding.kind == Kind::SinkVolume)
+            op = pa_context_set_sink_volume_by_index(context_, index, &next.volume, &Callbacks::written, this);
+        else if (binding.kind == Kind::InputVolume)
+            op = pa_context_set_sink_input_volume(context_, index, &next.volume, &Callbacks::written, this);
+        else
+            op = pa_context_set_source_volume_by_index(context_, index, &next.volume, &Callbacks::written, this);
+    }
     if (!op) return false;
     pa_operation_unref(op);
-    noteWrite(object);
-    // The written control's echo is the service's. Others that show the
-    // same thing (the recording line is the default source's line) are not
-    // reported: the windows write every strip back as they read it, and
-    // each such write would ask for another refresh.
-    update(false);
+    if (levels) *levels = next;
+    noteWrite(write.object);
+    writes_.push_back(std::move(write));
+    update(&binding);
     return true;
 }
 

@@ -11,8 +11,10 @@
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +35,10 @@ public:
     // server that goes away takes its devices with it, and they come back
     // when it does.
     static std::unique_ptr<PulseDriver> open(std::chrono::milliseconds bound, QString* error);
+    // The same, but a server that does not answer within `bound` is waited
+    // for: the driver has no devices until it comes (tried again every
+    // second, from the event loop), and then follows it as above.
+    static std::unique_ptr<PulseDriver> follow(std::chrono::milliseconds bound);
     ~PulseDriver() override;
 
     int deviceCount() const override;
@@ -41,6 +47,12 @@ public:
     bool readValues(DeviceKey key, DWORD controlId, std::span<DWORD> values) override;
     bool writeValues(DeviceKey key, DWORD controlId, std::span<const DWORD> values) override;
     bool deviceLossIsRoutine() const override { return true; }
+    SoundServerState soundServerState() const override {
+        return loaded_ ? SoundServerState::Running : SoundServerState::Stopped;
+    }
+    // The server's "Dummy Output" (its null sink auto_null), there only while
+    // no real output is.
+    bool isStandIn(DeviceKey key) const override;
     // Peaks come from the server at the rate asked for (at most kMeterRate a
     // second); a batch that moves a meter is reported, and so is a meter
     // falling silent.
@@ -70,6 +82,8 @@ private:
     class Callbacks;
 
     PulseDriver();
+    // Connects and waits at most `bound` for the first device list.
+    static std::unique_ptr<PulseDriver> connectWithin(std::chrono::milliseconds bound, QString* error);
     bool startContext(QString* error);
     void onContextState();
     void dropConnection();
@@ -77,9 +91,11 @@ private:
     void loadDone();
     void onEvent(unsigned type, std::uint32_t index);
     // Brings the devices, their trees and the reported values in line with
-    // the server's state, and says what changed (values only when asked:
-    // not after this process's own writes).
-    void update(bool reportValues = true);
+    // the server's state, and says what changed. After a write of this
+    // process, the controls standing for what was written are not reported
+    // (the service echoes the write); others that changed with it are (the
+    // recording line follows the source chosen for it).
+    void update(const PulseBinding* written = nullptr);
     Device* find(DeviceKey key) const;
     // Keeps the levels of an object with writes in flight (their answers
     // would show older values) and notes it for a fresh look afterwards.
@@ -90,7 +106,7 @@ private:
     void answered(const std::string& object);
     void query(const std::string& object);
     void scheduleUpdate();
-    void writeFinished();
+    void writeFinished(bool success);
     DWORD meterValue(DeviceKey reader, const PulseBinding& binding);
     Meter* openMeter(const std::string& key, const std::string& source, std::uint32_t monitorInput);
     bool connectMeter(Meter& meter);
@@ -109,10 +125,18 @@ private:
     PulseServerState state_;
     std::vector<std::unique_ptr<Device>> devices_;
     DeviceKey nextKey_ = 1;
-    int writesInFlight_ = 0;
+    // Writes on their way, in the order sent (the server answers in that
+    // order): what each changed, to be put back should the server refuse it.
+    struct Write {
+        std::string object;
+        std::optional<PulseLevels> levelsBefore;
+        std::optional<std::string> defaultSourceBefore;
+    };
+    std::deque<Write> writes_;
     std::set<std::string> writing_;
     std::map<std::string, bool> asking_;  // questions on their way; true: changed again meanwhile
     bool updatePosted_ = false;
+    bool runningSaid_ = false;  // the devices' listeners know the server runs
     std::map<std::string, std::unique_ptr<Meter>> meters_;
     std::uint32_t meterRate_ = kMeterRate;
     std::set<DeviceKey> reportsDue_;             // devices with new peaks, reported once per turn

@@ -4,7 +4,9 @@
 // Devices: one per sink. Device 0 is the server's default sink, the others
 // follow by sink index. szPname is the sink's description (cut to 31
 // characters); wMid is 0xFFFF (MM_UNMAPPED), wPid the sink's index,
-// vDriverVersion libpulse's version (major in the high byte).
+// vDriverVersion libpulse's version (major in the high byte). The sink
+// auto_null (the server's "Dummy Output", there only while no real output
+// is) is a device like the others, marked as a stand-in (isStandIn).
 //
 // Destination 0, speakers (DST_SPEAKERS), "Master": VOLUME (the
 // sink's volume, one value per channel), MUTE, and a PEAKMETER read from a

@@ -6,6 +6,8 @@
 #include "platform/pulse/pulse_driver.h"
 #include "platform/pulse/pulse_mapping.h"
 #include "platform/pulse/qt_mainloop.h"
+#include "platform/server_follower.h"
+#include "platform/sim/sim_driver.h"
 #include "support/pulse_server.h"
 #include "test_cards.h"
 
@@ -41,7 +43,8 @@ private slots:
 
     void init();
     void cleanup();
-    void noServerIsReportedAndTheDefaultFallsBack();
+    void aServerStartedLaterIsWaitedFor();
+    void aServerThatStopsGivesWayToTheCards();
     void sinksStreamsAndSourcesMap();
     void volumesAndMuteGoBothWays();
     void aVolumeAbove100PercentSurvivesItsReadBack();
@@ -196,23 +199,72 @@ bool TestPulseDriver::openService() {
         if (!startServer()) QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)"); \
     } while (0)
 
-void TestPulseDriver::noServerIsReportedAndTheDefaultFallsBack() {
-    QTemporaryDir nowhere;
-    qputenv("PULSE_SERVER", ("unix:" + nowhere.filePath("none")).toLocal8Bit());
+void TestPulseDriver::aServerStartedLaterIsWaitedFor() {
+    if (!PulseServer::installed()) QSKIP("pulseaudio is not installed (Debian packages pulseaudio, pulseaudio-utils)");
+    pulse_->useFromThisProcess();  // a server that has not started yet
     const auto start = std::chrono::steady_clock::now();
     QString error;
     QVERIFY(!PulseDriver::open(1000ms, &error));
     QVERIFY2(error.contains(QStringLiteral("server")), qPrintable(error));
     QVERIFY(std::chrono::steady_clock::now() - start < 1500ms);
-    // With nothing chosen, the cards are used instead.
-    auto fallback = makeMixerDriver(QString(), &error);
-    QVERIFY2(fallback, qPrintable(error));
-    QVERIFY(!fallback->deviceLossIsRoutine());
-    QVERIFY(!makeMixerDriver(QStringLiteral("pulse"), &error));
-    if (!startServer()) return;
-    auto chosen = makeMixerDriver(QString(), &error);
-    QVERIFY2(chosen, qPrintable(error));
-    QVERIFY(chosen->deviceLossIsRoutine());
+    // Chosen, or with nothing chosen: the program starts all the same, with
+    // no devices of the server (nothing chosen: the cards, if any) until it
+    // comes.
+    auto chosen = makeMixerDriver(QStringLiteral("pulse"), &error);
+    auto automatic = makeMixerDriver(QString(), &error);
+    QVERIFY(chosen && automatic);
+    QCOMPARE(chosen->deviceCount(), 0);
+    for (const auto* d : {chosen.get(), automatic.get()}) {
+        QCOMPARE(d->soundServerState(), SoundServerState::Stopped);
+        QVERIFY(d->deviceLossIsRoutine());
+    }
+    QSignalSpy chosenChanges(chosen.get(), &MixerDriver::devicesChanged);
+    QSignalSpy automaticChanges(automatic.get(), &MixerDriver::devicesChanged);
+    QString why;
+    QVERIFY2(pulse_->start(&why), qPrintable(why));
+    for (const auto& [d, changes] :
+         {std::pair(chosen.get(), &chosenChanges), std::pair(automatic.get(), &automaticChanges)}) {
+        QTRY_COMPARE_WITH_TIMEOUT(d->soundServerState(), SoundServerState::Running, kTimeout);
+        QCOMPARE(d->deviceCount(), 1);
+        QCOMPARE(QString::fromLatin1(d->model(d->deviceKey(0))->caps.szPname), QStringLiteral("Fake"));
+        QVERIFY(!changes->isEmpty());
+    }
+}
+
+void TestPulseDriver::aServerThatStopsGivesWayToTheCards() {
+    NEED_SERVER();
+    ServerFollower follower(
+        PulseDriver::follow(1000ms), [] { return SimDriver::demo(); }, 500ms);
+    QVERIFY(follower.showsServer());
+    QCOMPARE(follower.deviceCount(), 1);
+    const DeviceKey sink = follower.deviceKey(0);
+    QSignalSpy changes(&follower, &MixerDriver::devicesChanged);
+    // Stopped: its devices go at once, and the cards show once it has had
+    // time to come back.
+    pulse_->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(follower.soundServerState(), SoundServerState::Stopped, kTimeout);
+    QCOMPARE(follower.deviceCount(), 0);
+    QVERIFY(!follower.model(sink));
+    QTRY_VERIFY_WITH_TIMEOUT(!follower.showsServer(), kTimeout);
+    QCOMPARE(follower.deviceCount(), 2);
+    QCOMPARE(QString::fromLatin1(follower.model(follower.deviceKey(0))->caps.szPname),
+             QStringLiteral("Tavlo Demo Card"));
+    const DeviceKey card = follower.deviceKey(0);
+    QVERIFY(card != sink);
+    QVERIFY(changes.count() >= 2);
+    // Back: the server's devices again, none of them passing for a card.
+    QString why;
+    QVERIFY2(pulse_->start(&why), qPrintable(why));
+    QTRY_VERIFY_WITH_TIMEOUT(follower.showsServer() && follower.deviceCount() == 1, kTimeout);
+    QCOMPARE(follower.soundServerState(), SoundServerState::Running);
+    QVERIFY(!follower.model(card));
+    QVERIFY(follower.deviceKey(0) != sink && follower.deviceKey(0) != card);
+    Values v(2);
+    const DriverLine& master =
+        destinationOfType(*follower.model(follower.deviceKey(0)), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS)->line;
+    QVERIFY(follower.readValues(follower.deviceKey(0),
+                                controlOfType(master, MIXERCONTROL_CONTROLTYPE_VOLUME)->info.dwControlID, v));
+    QVERIFY(!follower.readValues(card, 1, v));
 }
 
 void TestPulseDriver::sinksStreamsAndSourcesMap() {
@@ -356,15 +408,18 @@ void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
     QCOMPARE(v[0], pulse_map::levelFromVolume(pulse_map::volumeFromLevel(0) + PA_VOLUME_NORM * 4 / 10));
 
     // Choosing an item makes it the default source; the recording line's
-    // level follows it.
+    // level follows it, and that is a change the windows hear of (the
+    // choice itself is the service's echo).
+    const DriverControl& recVolume = *controlOfType(rec.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
+    const int levelNotes = notes_->count(MM_MIXM_CONTROL_CHANGE, recVolume.info.dwControlID);
     Values pick(itemNames(mux).size(), 0);
     pick[line] = 1;
     QCOMPARE(setValues(*service_, handle_, rec.line, mux, pick), MMSYSERR_NOERROR);
     QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(),
                               QStringLiteral("linein"), kTimeout);
-    const DriverControl& recVolume = *controlOfType(rec.line, MIXERCONTROL_CONTROLTYPE_VOLUME);
     QCOMPARE(getValues(*service_, handle_, rec.line, recVolume, &v), MMSYSERR_NOERROR);
     QCOMPARE(v[0], DWORD(26214));
+    QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, recVolume.info.dwControlID) > levelNotes, kTimeout);
     // No item set changes nothing.
     QCOMPARE(setValues(*service_, handle_, rec.line, mux, Values(pick.size(), 0)), MMSYSERR_NOERROR);
     QTest::qWait(200);
@@ -383,16 +438,39 @@ void TestPulseDriver::recordingSourceIsChosenThroughTheList() {
     const DWORD recLine = rec.line.info.dwLineID;
     const int lineChanges = notes_->count(MM_MIXM_LINE_CHANGE, recLine);
     QVERIFY(pulse_->pactl({"unload-module", module->trimmed()}));
-    QVERIFY(pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"}));
+    const auto again =
+        pulse_->pactl({"load-module", "module-null-source", "source_name=linein", "description=Line-In"});
+    QVERIFY(again);
     QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, recLine) >= lineChanges + 2, kTimeout);
-    const DriverDestination& again = *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
-    QTRY_COMPARE_WITH_TIMEOUT(sourceNames(again).size(), 2, kTimeout);
-    const DriverControl& list = *controlOfType(again.line, MIXERCONTROL_CONTROLTYPE_MUX);
+    auto wavein = [this]() -> const DriverDestination& {
+        return *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_WAVEIN);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(sourceNames(wavein()).size(), 2, kTimeout);
+    const DriverControl& list = *controlOfType(wavein().line, MIXERCONTROL_CONTROLTYPE_MUX);
     Values choose(2, 0);
-    choose[sourceIndex(again, "Line-In")] = 1;
-    QCOMPARE(setValues(*service_, handle_, again.line, list, choose), MMSYSERR_NOERROR);
+    choose[sourceIndex(wavein(), "Line-In")] = 1;
+    QCOMPARE(setValues(*service_, handle_, wavein().line, list, choose), MMSYSERR_NOERROR);
     QTRY_COMPARE_WITH_TIMEOUT(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(),
                               QStringLiteral("linein"), kTimeout);
+
+    // A choice the server refuses (the source went, and this program has
+    // not heard of it yet) leaves the choice as the server has it.
+    auto chosen = [&] {
+        Values now;
+        const DriverControl& c = *controlOfType(wavein().line, MIXERCONTROL_CONTROLTYPE_MUX);
+        return getValues(*service_, handle_, wavein().line, c, &now) == MMSYSERR_NOERROR ? now : Values{};
+    };
+    QVERIFY(pulse_->pactl({"set-default-source", "fakemic"}));
+    const int mic = sourceIndex(wavein(), "Null Input");
+    QTRY_VERIFY_WITH_TIMEOUT(chosen().size() == 2 && chosen()[mic] == 1, kTimeout);
+    const DriverControl& last = *controlOfType(wavein().line, MIXERCONTROL_CONTROLTYPE_MUX);
+    QVERIFY(pulse_->pactl({"unload-module", again->trimmed()}));
+    QCOMPARE(setValues(*service_, handle_, wavein().line, last, choose), MMSYSERR_NOERROR);
+    QTRY_COMPARE_WITH_TIMEOUT(sourceNames(wavein()).size(), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(chosen(), Values{1}, kTimeout);
+    QTest::qWait(200);
+    QCOMPARE(chosen(), Values{1});
+    QCOMPARE(pulse_->pactl({"get-default-source"}).value_or(QString()).trimmed(), QStringLiteral("fakemic"));
 }
 
 void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
