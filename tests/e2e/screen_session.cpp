@@ -30,6 +30,7 @@
 #include "controls/tray_icon.h"
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
+#include "platform/driver_factory.h"
 #include "platform/mixer_service.h"
 #include "platform/pulse/pulse_driver.h"
 #include "play/form1.h"
@@ -632,6 +633,31 @@ private slots:
         run(all, QStringLiteral("server: a source comes"));
         run(all, QStringLiteral("server: a stream starts"));
         run(all, QStringLiteral("menu: the other card"));
+        QVERIFY2(failure_.isEmpty(), qPrintable(failure_));
+    }
+
+    // Started two seconds before the sound server, as an autostart that
+    // wins the race is, with the back end chosen as on a desktop: it ends
+    // up showing the server's outputs, drawn as they are.
+    void startedBeforeTheServer() {
+        app_.reset();
+        server_->stop();
+        said_ = {};
+        QString error;
+        auto driver = makeMixerDriver(QString(), &error);
+        QVERIFY2(driver, qPrintable(error));
+        app_ = std::make_unique<AppContext>(std::move(driver), std::make_unique<RecordedMessages>(said_));
+        app_->state().StartingUp = true;
+        app_->createWindows();
+        controller().Timer1Timer();
+        QTest::qWait(2000);
+        QString why;
+        QVERIFY2(server_->start(&why), qPrintable(why));
+        QTRY_COMPARE_WITH_TIMEOUT(app_->state().BoundProductName, QStringLiteral("Speakers"), 10000);
+        const auto all = steps();
+        run(all, QStringLiteral("tray: both windows"));
+        run(all, QStringLiteral("server: a stream starts"));
+        run(all, QStringLiteral("outside: master volume and mute"));
         QVERIFY2(failure_.isEmpty(), qPrintable(failure_));
     }
 

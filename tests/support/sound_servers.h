@@ -117,9 +117,11 @@ public:
         // a source does the same.
         if (pipewire_)
             return pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name),
-                          "media.class=Audio/Source/Virtual"})
+                          "media.class=Audio/Source/Virtual", QStringLiteral("device.description=%1").arg(name)})
                 .has_value();
-        return pactl({"load-module", "module-null-source", QStringLiteral("source_name=%1").arg(name)}).has_value();
+        return pactl({"load-module", "module-null-source", QStringLiteral("source_name=%1").arg(name),
+                      QStringLiteral("description=%1").arg(name)})
+            .has_value();
     }
 
     // A player of silence that runs until stopped: a stream with a strip,
