@@ -452,8 +452,12 @@ class ScreenSession : public QObject {
         auto* readout = window->findChild<QLineEdit*>(QStringLiteral("MaskEdit2"));
         if (!readout || !readout->isVisible()) return;
         const QPoint at = readout->mapToGlobal(readout->rect().center());
+        // As a hand does: onto it, then a pixel further.
         runX(QStringLiteral("xdotool"),
              {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(50);
+        runX(QStringLiteral("xdotool"),
+             {QStringLiteral("mousemove"), QString::number(at.x() + 1), QString::number(at.y())});
         bool shown = false;
         for (int i = 0; i < 30 && !shown; ++i) {
             QTest::qWait(100);
@@ -539,6 +543,7 @@ class ScreenSession : public QObject {
     void run(const std::vector<Step>& all, const QString& name) {
         for (const Step& s : all)
             if (s.first == name) {
+                qInfo().noquote() << "step:" << name;
                 s.second();
                 check(name);
                 return;
