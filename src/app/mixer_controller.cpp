@@ -37,8 +37,8 @@ MixerController::MixerController(SharedState& state, UserMessages& messages, Win
     for (TAudioMixer* mixer : {play.Mixer, play.Mixer1, w_.rec.Mixer}) mixer->SetIgnoreEchoes(true);
     play.Mixer->OnControlChange = [this](TAudioMixer* s, int h, int id) { MixerControlChange(s, h, id); };
     play.Mixer1->OnControlChange = [this](TAudioMixer* s, int h, int id) { Mixer1ControlChange(s, h, id); };
-    // Every mixer object follows the card set on its own; the playback
-    // window's tells us, after it has.
+    // The playback window's mixer object tells us of a new card set; the
+    // others answer for that set too, though they hear of it after it.
     play.Mixer->OnDevicesChange = [this](TAudioMixer*) { devicesChanged(); };
     // The bound card's set of lines changed (a stream started or ended).
     play.Mixer->OnLineChange = [this](TAudioMixer*, int, int) { requestRebind(); };

@@ -9,6 +9,7 @@ Q_LOGGING_CATEGORY(lcMixer, "tavlo.mixer", QtInfoMsg)
 TAudioMixer::TAudioMixer(MixerService& service, QObject* owner) : QObject(owner), service_(service) {
     // This object is also the window the device posts its notifications to.
     connect(&service_, &MixerService::devicesChanged, this, &TAudioMixer::devicesChanged);
+    followedDevices_ = service_.devicesAnnounced();
     mixerCount_ = static_cast<int>(service_.mixerGetNumDevs());
     mixerId_ = -1;
     SetMixerId(0);
@@ -26,6 +27,18 @@ void TAudioMixer::CloseMixer() {
 }
 
 void TAudioMixer::devicesChanged() {
+    followDevices();
+    if (OnDevicesChange) OnDevicesChange(this);
+}
+
+void TAudioMixer::followDevices() {
+    // The service's listeners hear of a new set one after the other, and
+    // the first may reopen this object before it has heard: a count left
+    // from the set before (none, when a sound server has just come) would
+    // keep it closed.
+    const std::uint64_t announced = service_.devicesAnnounced();
+    if (announced == followedDevices_) return;
+    followedDevices_ = announced;
     mixerCount_ = static_cast<int>(service_.mixerGetNumDevs());
     if (mixerId_ >= 0) {
         UINT index = 0;
@@ -40,10 +53,10 @@ void TAudioMixer::devicesChanged() {
             deviceGone_ = true;
         }
     }
-    if (OnDevicesChange) OnDevicesChange(this);
 }
 
 void TAudioMixer::SetMixerId(int Value) {
+    followDevices();
     if (mixerCount_ == 0) return;
     if (Value >= mixerCount_) Value = mixerCount_ - 1;
     // Reopening the card already open, whose tree has not changed since it
@@ -68,6 +81,7 @@ void TAudioMixer::SetMixerId(int Value) {
 }
 
 void TAudioMixer::RereadTree() {
+    followDevices();
     if (mixerId_ < 0) return;
     const int id = mixerId_;
     CloseMixer();

@@ -33,7 +33,13 @@ public:
     const QString& Manufacturer() const { return manufacturer_; }
     const QString& ProductName() const { return productName_; }
 
-    int MixerId() const { return mixerId_; }
+    // MixerId, MixerCount and DeviceGone answer for the set of devices the
+    // service last announced, even asked before this object's own turn to
+    // hear of it (another object's OnDevicesChange runs first).
+    int MixerId() {
+        followDevices();
+        return mixerId_;
+    }
     // Reopens: the old tree is thrown away even for the same value.
     void SetMixerId(int Value);
     void CloseMixer();
@@ -59,10 +65,16 @@ public:
     // The open device went away: MixerId is -1, the tree stays as it was
     // (indices into it stay valid) and every value operation fails. The
     // next SetMixerId or CloseMixer clears it.
-    bool DeviceGone() const { return deviceGone_; }
+    bool DeviceGone() {
+        followDevices();
+        return deviceGone_;
+    }
 
     // Kept current as devices come and go.
-    int MixerCount() const { return mixerCount_; }
+    int MixerCount() {
+        followDevices();
+        return mixerCount_;
+    }
     HMIXER MixerHandle() const { return mixerHandle_; }
     const MIXERCAPS& MixerCaps() const { return mixerCaps_; }
     // Null while no device is open.
@@ -93,6 +105,9 @@ private:
     };
     bool findLine(int Dest, int Conn, Line& line) const;
     void devicesChanged();
+    // Brings the count, the open device's index and DeviceGone in line with
+    // the set the service last announced, once per announcement.
+    void followDevices();
     bool readList(const TMixerDestination& dest, int Conn, DWORD* buffer, const MIXERCONTROL** list);
 
     MixerService& service_;
@@ -101,7 +116,8 @@ private:
     HMIXER mixerHandle_ = 0;
     bool ignoreEchoes_ = false;
     bool deviceGone_ = false;
-    std::uint64_t openedTree_ = 0;  // the service's tree version when opened
+    std::uint64_t openedTree_ = 0;       // the service's tree version when opened
+    std::uint64_t followedDevices_ = 0;  // the service's announcement last followed
     MIXERCAPS mixerCaps_{};
     std::unique_ptr<TMixerDestinations> destinations_;
     qint32 driverVersion_ = 0;

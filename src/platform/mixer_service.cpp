@@ -34,6 +34,7 @@ MixerService::MixerService(std::unique_ptr<MixerDriver> driver, QObject* parent)
             [this] {
                 devicesChangePending_ = false;
                 noteDevices();
+                ++devicesAnnounced_;
                 emit devicesChanged();
             },
             Qt::QueuedConnection);

@@ -64,6 +64,10 @@ public:
     // moment it does: a caller holding what it read of a tree knows it is
     // still current while this stays the same.
     std::uint64_t treeVersion() const { return treeVersion_; }
+    // Goes up with each devicesChanged, just before it is emitted: a
+    // listener asked before its own turn in that emission can tell that
+    // there is a newer set to follow.
+    std::uint64_t devicesAnnounced() const { return devicesAnnounced_; }
 
     // Meters that say when they move (this program's own addition, see
     // MixerDriver): when true, metersChanged tells when to read them.
@@ -104,4 +108,5 @@ private:
     bool devicesChangePending_ = false;
     std::vector<std::pair<DeviceKey, QString>> named_;  // the devices as last seen, by key
     std::uint64_t treeVersion_ = 0;
+    std::uint64_t devicesAnnounced_ = 0;
 };

@@ -577,6 +577,13 @@ private slots:
         const QString stopped =
             QStringLiteral("The sound server stopped. Tavlo shows its outputs again when it comes back.");
         const QString meanwhile = cards ? QStringLiteral("Tavlo Demo Card") : QString();
+        // The recording window's master (the default source) and the
+        // source's own strip, as shown.
+        Trec& rec = *ctx.rec();
+        auto recording = [&rec] {
+            return readout(rec, rec.strips().front()) + QLatin1Char('/') +
+                   readout(rec, stripNamed(rec.strips(), QStringLiteral("Null Input")));
+        };
         QCOMPARE(ctx.state().BoundProductName, meanwhile);
         QCOMPARE(play.strips().front()->Bound(), cards);
         QStringList said = cards ? QStringList() : QStringList{none};
@@ -588,6 +595,9 @@ private slots:
         QCOMPARE(ctx.state().BoundProductName, QStringLiteral("Fake"));
         QVERIFY(play.strips().front()->Bound());
         QCOMPARE(ctx.rec()->findChild<QAction*>("card1")->text(), QStringLiteral("Fake"));
+        // The recording window joined it too (its mixer object hears of the
+        // server after the playback window's has bound both).
+        QCOMPARE(recording(), QStringLiteral("99/99"));
         pulse.stop();
         said << stopped;
         QTRY_COMPARE_WITH_TIMEOUT(log.information, said, PulseServer::kTimeout);
@@ -600,10 +610,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(play.strips().front()->Bound() && ctx.state().BoundProductName == "Fake",
                                  PulseServer::kTimeout);
         QCOMPARE(log.information, said);
+        QCOMPARE(recording(), QStringLiteral("99/99"));
         // Followed as ever.
         QVERIFY(pulse.pactl({"set-sink-volume", "fake", "30%"}));
         QTRY_COMPARE_WITH_TIMEOUT(play.findChild<QLineEdit*>("MaskEdit1")->text(), QStringLiteral("30"),
                                   PulseServer::kTimeout);
+        QVERIFY(pulse.pactl({"set-source-volume", "fakemic", "40%"}));
+        QTRY_COMPARE_WITH_TIMEOUT(recording(), QStringLiteral("40/40"), PulseServer::kTimeout);
         QVERIFY(log.warnings.isEmpty());
     }
 

@@ -97,15 +97,23 @@ private slots:
         m.SetMixerId(0);
         QCOMPARE(m.MixerId(), -1);
         QVERIFY(!m.Destinations());
-        // A card plugged in later is counted once the event loop has told of it.
+        // A card plugged in later is counted once the event loop has told of
+        // it; another object opened from that handler, before its own turn
+        // to hear of the card, opens it too.
+        TAudioMixer other(*f.service);
         int told = 0;
+        int otherOpened = -2;
         m.OnDevicesChange = [&](TAudioMixer* sender) {
             QCOMPARE(sender, &m);
             ++told;
+            other.SetMixerId(0);
+            otherOpened = other.MixerId();
         };
         f.driver->addDevice(std::move(parseSimCards(card(R"([{"type":"speakers","name":"S"}])"), nullptr)->front()));
         QTRY_COMPARE(m.MixerCount(), 1);
         QCOMPARE(told, 1);
+        QCOMPARE(otherOpened, 0);
+        QCOMPARE(other.ProductName(), QStringLiteral("Test Card"));
         QVERIFY(!m.DeviceGone());  // nothing was open to go
         m.SetMixerId(0);
         QCOMPARE(m.MixerId(), 0);
