@@ -520,7 +520,8 @@ class ScreenSession : public QObject {
             {QStringLiteral("dialog: O.K."),
              [this] {
                  rec().chanel->trigger();
-                 settle();
+                 // The dialog as it opens: the boxes of the card shown.
+                 check(QStringLiteral("dialog: open"));
                  dialog().SpeedButton1->click();
              }},
             {QStringLiteral("server: a stream starts"), [this] { startStream(QStringLiteral("@DEFAULT_SINK@")); }},
