@@ -7,6 +7,7 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libxcb1-dev libasound2-dev libpulse-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox trayer imagemagick
   alsa-utils libasound2-plugins pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber dbus-daemon
   desktop-file-utils appstream groff-base dpkg-dev file
 )
 missing=()

@@ -26,5 +26,6 @@ export TAVLO_SCREEN_ARTIFACTS=${TAVLO_SCREEN_ARTIFACTS:-$BUILD/tests/screen-arti
 rm -rf "$TAVLO_SCREEN_ARTIFACTS"
 "$BUILD/tests/e2e_screen_session" "$@" 2>&1 | tee "$WORK/session.log"
 status=${PIPESTATUS[0]}
-grep -q "^SKIP " "$WORK/session.log" && ! grep -q "^PASS \|^FAIL" "$WORK/session.log" && exit 77
+# Nothing to run here (no such sound server installed): skipped, not passed.
+grep -q "^SKIP   : ScreenSession::initTestCase" "$WORK/session.log" && exit 77
 exit "$status"
