@@ -3,7 +3,7 @@
 # apt-get for what is missing, so running it again is quick.
 set -euo pipefail
 PACKAGES=(
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ lld pkg-config clang-format
   qt6-base-dev qt6-svg-dev libxcb1-dev libasound2-dev libpulse-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox trayer imagemagick
   alsa-utils libasound2-plugins pulseaudio pulseaudio-utils

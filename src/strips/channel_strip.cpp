@@ -9,7 +9,7 @@
 #include "controls/step_button.h"
 #include "controls/two_digit_edit.h"
 #include "controls/wheel_steps.h"
-#include "platform/mmsystem.h"
+#include "mixer/audio_mixer.h"
 #include "strips/shared_state.h"
 #include "strips/strip_pictures.h"
 

@@ -20,6 +20,7 @@
 #include "support/pulse_server.h"
 #include "support/recorded_messages.h"
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QAction>
@@ -701,5 +702,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAppContext)
+TAVLO_TEST_MAIN(TestAppContext)
 #include "test_app_context.moc"

@@ -4,6 +4,7 @@
 #include "app/splash.h"
 #include "controls/form_shaper.h"
 #include "strips/shared_state.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
@@ -46,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSplash)
+TAVLO_TEST_MAIN(TestSplash)
 #include "test_splash.moc"

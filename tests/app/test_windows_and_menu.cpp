@@ -12,6 +12,7 @@
 #include "platform/single_instance.h"
 #include "play/mixer_windows.h"
 #include "strips/window_frame.h"
+#include "support/test_main.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -331,5 +332,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindowsAndMenu)
+TAVLO_TEST_MAIN(TestWindowsAndMenu)
 #include "test_windows_and_menu.moc"

@@ -7,6 +7,7 @@
 #include "controls/panel.h"
 #include "controls/smooth_show.h"
 #include "play/mixer_windows.h"
+#include "support/test_main.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -222,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestChannelDialog)
+TAVLO_TEST_MAIN(TestChannelDialog)
 #include "test_channel_dialog.moc"

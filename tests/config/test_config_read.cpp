@@ -2,6 +2,7 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -325,5 +326,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ConfigReadTest)
+TAVLO_TEST_GUILESS_MAIN(ConfigReadTest)
 #include "test_config_read.moc"

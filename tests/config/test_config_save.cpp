@@ -3,6 +3,7 @@
 
 #include "config/config_file.h"
 #include "config_test_home.h"
+#include "support/test_main.h"
 #include "write_faults.h"
 
 #include <QtTest>
@@ -298,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ConfigSaveTest)
+TAVLO_TEST_GUILESS_MAIN(ConfigSaveTest)
 #include "test_config_save.moc"

@@ -8,6 +8,7 @@
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
 #include "strips/window_frame.h"
+#include "support/test_main.h"
 #include "write_faults.h"
 
 #include <QAction>
@@ -281,5 +282,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConfigWindows)
+TAVLO_TEST_MAIN(TestConfigWindows)
 #include "test_config_windows.moc"

@@ -1,6 +1,7 @@
 // Restoring window positions against given screen layouts.
 
 #include "config/window_placement.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -91,5 +92,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(WindowPlacementTest)
+TAVLO_TEST_GUILESS_MAIN(WindowPlacementTest)
 #include "test_window_placement.moc"

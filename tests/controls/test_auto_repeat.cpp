@@ -4,6 +4,7 @@
 #include "controls/auto_repeat.h"
 #include "controls/step_button.h"
 #include "controls/two_digit_edit.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
@@ -149,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoRepeat)
+TAVLO_TEST_MAIN(TestAutoRepeat)
 #include "test_auto_repeat.moc"

@@ -2,6 +2,7 @@
 // application-wide hints through toolTip(), and the balloon's pixels.
 
 #include "controls/balloon.h"
+#include "support/test_main.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -327,5 +328,5 @@ void TestBalloon::remainingInstanceKeepsHinting() {
     QVERIFY(first.HintWindow()->isHidden());
 }
 
-QTEST_MAIN(TestBalloon)
+TAVLO_TEST_MAIN(TestBalloon)
 #include "test_balloon.moc"

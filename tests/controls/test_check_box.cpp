@@ -3,6 +3,7 @@
 // the caption and the box look like.
 
 #include "controls/bwcc_check_box.h"
+#include "support/test_main.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -277,5 +278,5 @@ void TestCheckBox::paints() {
         QVERIFY2(darkest >= 120, qPrintable(QString::number(darkest)));
 }
 
-QTEST_MAIN(TestCheckBox)
+TAVLO_TEST_MAIN(TestCheckBox)
 #include "test_check_box.moc"

@@ -2,6 +2,7 @@
 // bad ones are refused and leave the window unshaped; a picture's outline.
 
 #include "controls/form_shaper.h"
+#include "support/test_main.h"
 
 #include <QImage>
 #include <QPainter>
@@ -144,5 +145,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFormShaper)
+TAVLO_TEST_MAIN(TestFormShaper)
 #include "test_form_shaper.moc"

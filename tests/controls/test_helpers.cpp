@@ -3,6 +3,7 @@
 
 #include "controls/color_shade.h"
 #include "controls/round_half_even.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -84,5 +85,5 @@ void TestHelpers::roundIgnoresRoundingMode() {
     QCOMPARE(down, 4.0);
 }
 
-QTEST_APPLESS_MAIN(TestHelpers)
+TAVLO_TEST_APPLESS_MAIN(TestHelpers)
 #include "test_helpers.moc"

@@ -3,6 +3,7 @@
 // text, embossed disabled items, the hint, and that the items still work.
 
 #include "controls/menus97.h"
+#include "support/test_main.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -358,5 +359,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMenus97)
+TAVLO_TEST_MAIN(TestMenus97)
 #include "test_menus97.moc"

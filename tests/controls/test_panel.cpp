@@ -2,6 +2,7 @@
 // state, press and release events with the sender, a click only over it.
 
 #include "controls/panel.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -158,5 +159,5 @@ void TestPanel::handlersReachTheStateAsProperties() {
     QCOMPARE(panel.Bevel(), TPanel::BevelKind::Lowered);
 }
 
-QTEST_MAIN(TestPanel)
+TAVLO_TEST_MAIN(TestPanel)
 #include "test_panel.moc"

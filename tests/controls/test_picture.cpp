@@ -6,6 +6,7 @@
 
 #include "controls/cached_label.h"
 #include "controls/picture.h"
+#include "support/test_main.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -198,5 +199,5 @@ void TestPicture::cachedLabelPaintsAsALabel() {
     QVERIFY(cached.cachedTexts() <= TCachedLabel::kMaxTexts);
 }
 
-QTEST_MAIN(TestPicture)
+TAVLO_TEST_MAIN(TestPicture)
 #include "test_picture.moc"

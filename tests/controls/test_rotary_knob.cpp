@@ -4,6 +4,7 @@
 
 #include "controls/rotary_knob.h"
 #include "controls/wheel_steps.h"
+#include "support/test_main.h"
 
 #include <QLineEdit>
 #include <QWheelEvent>
@@ -479,7 +480,7 @@ void TestRotaryKnob::repaintsOnlyOnChange() {
     QVERIFY(knob.ShimmerOffset() != before);
 }
 
-QTEST_MAIN(TestRotaryKnob)
+TAVLO_TEST_MAIN(TestRotaryKnob)
 #include "test_rotary_knob.moc"
 
 void TestRotaryKnob::wheelDeltasAddUpToNotches_data() {

@@ -3,6 +3,7 @@
 // outline back at the end, the finish events in order.
 
 #include "controls/smooth_show.h"
+#include "support/test_main.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -183,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSmoothShow)
+TAVLO_TEST_MAIN(TestSmoothShow)
 #include "test_smooth_show.moc"

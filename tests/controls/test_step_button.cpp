@@ -3,6 +3,7 @@
 // so Qt's grab brings the release back to the pressed button.
 
 #include "controls/step_button.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -113,5 +114,5 @@ void TestStepButton::paintsGlyphAndPressedState() {
     QTest::mouseRelease(&up, Qt::LeftButton, {}, QPoint(5, 4));
 }
 
-QTEST_MAIN(TestStepButton)
+TAVLO_TEST_MAIN(TestStepButton)
 #include "test_step_button.moc"

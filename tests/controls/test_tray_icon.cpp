@@ -3,6 +3,7 @@
 
 #include "controls/tray_icon.h"
 #include "controls/tray_pictures.h"
+#include "support/test_main.h"
 
 #include <QMenu>
 #include <QWidget>
@@ -249,5 +250,5 @@ void TestTrayIcon::minimiseHidesIntoTray() {
     QVERIFY(!hider.Active());
 }
 
-QTEST_MAIN(TestTrayIcon)
+TAVLO_TEST_MAIN(TestTrayIcon)
 #include "test_tray_icon.moc"

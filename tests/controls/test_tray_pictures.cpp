@@ -5,6 +5,7 @@
 
 #include "controls/app_icon.h"
 #include "controls/tray_pictures.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -88,5 +89,5 @@ void TestTrayPictures::appIconAtEachSize() {
     QCOMPARE(AppIcon().pixmap(size).toImage().convertToFormat(image.format()), image);
 }
 
-QTEST_MAIN(TestTrayPictures)
+TAVLO_TEST_MAIN(TestTrayPictures)
 #include "test_tray_pictures.moc"

@@ -2,6 +2,7 @@
 // coded changes alike; the same text runs nothing; only two digits go in.
 
 #include "controls/two_digit_edit.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -106,5 +107,5 @@ void TestTwoDigitEdit::valueReadsTheText() {
     QCOMPARE(edit.Value(), value);
 }
 
-QTEST_MAIN(TestTwoDigitEdit)
+TAVLO_TEST_MAIN(TestTwoDigitEdit)
 #include "test_two_digit_edit.moc"

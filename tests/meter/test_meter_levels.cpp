@@ -2,6 +2,7 @@
 // the log entry's text.
 
 #include "meter/meter_levels.h"
+#include "support/test_main.h"
 
 #include <QtTest>
 
@@ -121,5 +122,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMeterLevels)
+TAVLO_TEST_APPLESS_MAIN(TestMeterLevels)
 #include "test_meter_levels.moc"

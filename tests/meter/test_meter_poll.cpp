@@ -13,6 +13,7 @@
 #include "strips/mini_meter.h"
 #include "strips/shared_state.h"
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -266,5 +267,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMeterPoll)
+TAVLO_TEST_MAIN(TestMeterPoll)
 #include "test_meter_poll.moc"

@@ -8,6 +8,7 @@
 #include "meter/vu_window.h"
 #include "play/tone_panel.h"
 #include "strips/window_frame.h"
+#include "support/test_main.h"
 
 #include <QAction>
 #include <QLabel>
@@ -119,5 +120,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSkins)
+TAVLO_TEST_MAIN(TestSkins)
 #include "test_skins.moc"

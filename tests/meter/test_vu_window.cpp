@@ -7,6 +7,7 @@
 #include "controls/tray_icon.h"
 #include "meter/vu_window.h"
 #include "strips/shared_state.h"
+#include "support/test_main.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -190,5 +191,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVuWindow)
+TAVLO_TEST_MAIN(TestVuWindow)
 #include "test_vu_window.moc"

@@ -3,6 +3,7 @@
 
 #include "mixer/audio_mixer.h"
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
@@ -279,5 +280,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAudioMixer)
+TAVLO_TEST_GUILESS_MAIN(TestAudioMixer)
 #include "test_audio_mixer.moc"

@@ -2,6 +2,7 @@
 
 #include "mixer/audio_mixer.h"
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
@@ -255,5 +256,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestControlValues)
+TAVLO_TEST_GUILESS_MAIN(TestControlValues)
 #include "test_control_values.moc"

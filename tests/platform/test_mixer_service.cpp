@@ -2,6 +2,7 @@
 // queries by every key, details shapes and notifications.
 
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QObject>
 #include <QSignalSpy>
@@ -340,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMixerService)
+TAVLO_TEST_GUILESS_MAIN(TestMixerService)
 #include "test_mixer_service.moc"

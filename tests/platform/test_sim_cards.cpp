@@ -2,6 +2,7 @@
 // values shared between processes.
 
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -166,5 +167,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimCards)
+TAVLO_TEST_GUILESS_MAIN(TestSimCards)
 #include "test_sim_cards.moc"

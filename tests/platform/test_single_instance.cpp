@@ -1,6 +1,7 @@
 // The single-instance guard between real processes.
 
 #include "platform/single_instance.h"
+#include "support/test_main.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -73,5 +74,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSingleInstance)
+TAVLO_TEST_GUILESS_MAIN(TestSingleInstance)
 #include "test_single_instance.moc"

@@ -5,6 +5,7 @@
 #include "controls/rotary_knob.h"
 #include "play/mixer_windows.h"
 #include "play/tone_panel.h"
+#include "support/test_main.h"
 
 #include <QLabel>
 
@@ -190,5 +191,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPlayLayout)
+TAVLO_TEST_MAIN(TestPlayLayout)
 #include "test_play_layout.moc"

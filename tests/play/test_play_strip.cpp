@@ -7,6 +7,7 @@
 
 #include "controls/step_button.h"
 #include "mixer/levels.h"
+#include "support/test_main.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -635,5 +636,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPlayStrip)
+TAVLO_TEST_MAIN(TestPlayStrip)
 #include "test_play_strip.moc"

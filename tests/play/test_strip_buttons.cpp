@@ -8,6 +8,7 @@
 #include "controls/rotary_knob.h"
 #include "controls/step_button.h"
 #include "meter/vu_window.h"
+#include "support/test_main.h"
 
 #include <QLabel>
 
@@ -454,5 +455,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStripButtons)
+TAVLO_TEST_MAIN(TestStripButtons)
 #include "test_strip_buttons.moc"

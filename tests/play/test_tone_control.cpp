@@ -10,6 +10,7 @@
 #include "play/tone_control.h"
 #include "strips/shared_state.h"
 #include "support/sim_fixture.h"
+#include "support/test_main.h"
 
 #include <QTest>
 #include <QWheelEvent>
@@ -188,5 +189,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestToneControl)
+TAVLO_TEST_MAIN(TestToneControl)
 #include "test_tone_control.moc"

@@ -3,6 +3,7 @@
 // list, no pick buttons on a multiple-choice one, and the card menu.
 
 #include "play/mixer_windows.h"
+#include "support/test_main.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -211,5 +212,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRecStrips)
+TAVLO_TEST_MAIN(TestRecStrips)
 #include "test_rec_strips.moc"

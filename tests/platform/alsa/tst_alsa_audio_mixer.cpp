@@ -4,6 +4,7 @@
 #include "mixer/audio_mixer.h"
 #include "mixer/levels.h"
 #include "platform/alsa/alsa_driver.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QTest>
@@ -305,5 +306,5 @@ void TestAlsaAudioMixer::everyOpenMixerHearsOfChanges() {
     QCOMPARE(levels(*mixer_, play_, pcm).left, 65535);
 }
 
-QTEST_GUILESS_MAIN(TestAlsaAudioMixer)
+TAVLO_TEST_GUILESS_MAIN(TestAlsaAudioMixer)
 #include "tst_alsa_audio_mixer.moc"

@@ -5,6 +5,7 @@
 
 #include "mixer/audio_mixer.h"
 #include "platform/alsa/alsa_driver.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QDir>
@@ -416,5 +417,5 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(0), kTimeout);
 }
 
-QTEST_GUILESS_MAIN(TestAlsaEvents)
+TAVLO_TEST_GUILESS_MAIN(TestAlsaEvents)
 #include "tst_alsa_events.moc"

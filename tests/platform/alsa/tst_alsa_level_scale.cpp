@@ -4,6 +4,7 @@
 
 #include "mixer/levels.h"
 #include "platform/alsa/level_scale.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
@@ -183,5 +184,5 @@ void TestAlsaLevelScale::emptyRangeStaysAtItsOnlyValue() {
     QCOMPARE(rawFromLevel(kLevelTop, 7, 7), 7L);
 }
 
-QTEST_APPLESS_MAIN(TestAlsaLevelScale)
+TAVLO_TEST_APPLESS_MAIN(TestAlsaLevelScale)
 #include "tst_alsa_level_scale.moc"

@@ -2,6 +2,7 @@
 // devices the driver opens.
 
 #include "platform/alsa/alsa_driver.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QTest>
@@ -317,5 +318,5 @@ void TestAlsaMapping::withoutNamesEveryCardIsOpened() {
     for (int i = 0; i < cards; ++i) QVERIFY(driver_->model(driver_->deviceKey(i)));
 }
 
-QTEST_GUILESS_MAIN(TestAlsaMapping)
+TAVLO_TEST_GUILESS_MAIN(TestAlsaMapping)
 #include "tst_alsa_mapping.moc"

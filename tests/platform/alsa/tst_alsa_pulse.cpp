@@ -3,6 +3,7 @@
 
 #include "platform/alsa/alsa_driver.h"
 #include "support/pulse_server.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QRegularExpression>
@@ -75,5 +76,5 @@ void TestAlsaPulse::masterAndCaptureFollowTheServer() {
                              kTimeout);
 }
 
-QTEST_GUILESS_MAIN(TestAlsaPulse)
+TAVLO_TEST_GUILESS_MAIN(TestAlsaPulse)
 #include "tst_alsa_pulse.moc"

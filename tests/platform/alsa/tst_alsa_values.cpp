@@ -2,6 +2,7 @@
 // elements and back: levels, switches, mutes and record-source lists.
 
 #include "platform/alsa/alsa_driver.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QTest>
@@ -308,5 +309,5 @@ void TestAlsaValues::recordSourceWithoutLevelRefusesWrites() {
     QCOMPARE(card_->state->get("CD Playback Volume"), (Raw{16, 12}));
 }
 
-QTEST_GUILESS_MAIN(TestAlsaValues)
+TAVLO_TEST_GUILESS_MAIN(TestAlsaValues)
 #include "tst_alsa_values.moc"

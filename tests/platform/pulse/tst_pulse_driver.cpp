@@ -9,6 +9,7 @@
 #include "platform/server_follower.h"
 #include "platform/sim/sim_driver.h"
 #include "support/pulse_server.h"
+#include "support/test_main.h"
 #include "test_cards.h"
 
 #include <QRegularExpression>
@@ -582,5 +583,5 @@ void TestPulseDriver::serverGoneAndBack() {
     QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_CONTROL_CHANGE, volume.info.dwControlID) >= 1, kTimeout);
 }
 
-QTEST_GUILESS_MAIN(TestPulseDriver)
+TAVLO_TEST_GUILESS_MAIN(TestPulseDriver)
 #include "tst_pulse_driver.moc"
