@@ -18,17 +18,16 @@ struct Registration {
 }  // namespace tavlo_test
 
 // What Qt's QTEST_MAIN_WRAPPER does in main(), as a registered function.
-#define TAVLO_TEST_WRAPPER(TestObject, ...)                                                          \
-    static const ::tavlo_test::Registration tavloTestRegistration##TestObject(                       \
-        #TestObject, [](int argc, char* argv[]) -> int {                                             \
-            QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                       \
-            __VA_ARGS__                                                                              \
-            TestObject tc;                                                                           \
-            QTEST_SET_MAIN_SOURCE_PATH                                                               \
-            return QTest::qExec(&tc, argc, argv);                                                    \
+#define TAVLO_TEST_WRAPPER(TestObject, ...)                                    \
+    static const ::tavlo_test::Registration tavloTestRegistration##TestObject( \
+        #TestObject, [](int argc, char* argv[]) -> int {                       \
+            QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>(); \
+            __VA_ARGS__                                                        \
+            TestObject tc;                                                     \
+            QTEST_SET_MAIN_SOURCE_PATH                                         \
+            return QTest::qExec(&tc, argc, argv);                              \
         });
 
 #define TAVLO_TEST_MAIN(TestObject) TAVLO_TEST_WRAPPER(TestObject, QTEST_MAIN_SETUP())
-#define TAVLO_TEST_GUILESS_MAIN(TestObject) \
-    TAVLO_TEST_WRAPPER(TestObject, QTEST_QAPP_SETUP(QCoreApplication))
+#define TAVLO_TEST_GUILESS_MAIN(TestObject) TAVLO_TEST_WRAPPER(TestObject, QTEST_QAPP_SETUP(QCoreApplication))
 #define TAVLO_TEST_APPLESS_MAIN(TestObject) TAVLO_TEST_WRAPPER(TestObject)
