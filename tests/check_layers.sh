@@ -27,10 +27,16 @@ while IFS= read -r -d '' file; do
   folder=${rel%%/*}
   ok=" $(allowed "$folder") "
   while IFS=: read -r line include; do
-    name=$(sed -E 's/^#include "([^"]*)".*/\1/' <<<"$include")
-    target=$(realpath -m "$(dirname "$file")/$name")
-    [ -f "$target" ] || target=$(realpath -m "$SRC/$name")
-    [ -f "$target" ] || continue # not ours (generated: *.moc, ui files)
+    name=${include#*\"}
+    name=${name%%\"*}
+    if [ -f "${file%/*}/$name" ]; then
+      target=$(realpath -m "${file%/*}/$name")
+    elif [ -f "$SRC/$name" ]; then
+      target=$SRC/$name
+      [[ $name != *..* && $name != ./* ]] || target=$(realpath -m "$target")
+    else
+      continue # not ours (generated: *.moc)
+    fi
     if [[ $target != "$SRC"/* ]]; then
       echo "$rel:$line: reaches outside the sources: $include"
       status=1
