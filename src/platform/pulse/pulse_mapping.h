@@ -28,6 +28,7 @@ struct PulseSink {
     std::uint32_t index = PA_INVALID_INDEX;
     std::string name, description, monitorSource;
     PulseLevels levels;
+    bool running = false;  // something plays to it
 };
 
 struct PulseInput {  // an application's stream playing to a sink
@@ -35,6 +36,7 @@ struct PulseInput {  // an application's stream playing to a sink
     std::uint32_t sink = PA_INVALID_INDEX;
     std::string name;
     PulseLevels levels;
+    bool corked = false;  // paused by its application: it plays nothing
 };
 
 struct PulseSource {
