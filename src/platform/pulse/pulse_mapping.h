@@ -28,7 +28,6 @@ struct PulseSink {
     std::uint32_t index = PA_INVALID_INDEX;
     std::string name, description, monitorSource;
     PulseLevels levels;
-    bool running = false;  // something plays to it
 };
 
 struct PulseInput {  // an application's stream playing to a sink

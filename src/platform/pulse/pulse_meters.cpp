@@ -72,10 +72,11 @@ int PulseMeters::streams() const {
 
 std::optional<PulseMeters::Target> PulseMeters::targetOf(const PulseBinding& binding) const {
     using Kind = PulseBinding::Kind;
+    // Not the sink's own state: PipeWire says a sink runs while a monitor
+    // stream records from it, this meter's too.
     auto sinkPlays = [this](const PulseSink& sink) {
-        return sink.running || std::any_of(state_.inputs.begin(), state_.inputs.end(), [&](const auto& in) {
-                   return in.second.sink == sink.index && !in.second.corked;
-               });
+        return std::any_of(state_.inputs.begin(), state_.inputs.end(),
+                           [&](const auto& in) { return in.second.sink == sink.index && !in.second.corked; });
     };
     Target t;
     switch (binding.kind) {
@@ -134,7 +135,8 @@ DWORD PulseMeters::read(DeviceKey reader, const PulseBinding& binding) {
     m.lastRead = now;
     // Its stream opens in this turn's refresh, if something plays there.
     if (newlyFollowed || !m.stream) scheduleRefresh();
-    if (!t->plays || !m.stream || m.failed || now - m.lastData > stale()) return 0;  // silence: a suspended sink sends nothing
+    if (!t->plays || !m.stream || m.failed || now - m.lastData > stale())
+        return 0;  // silence: a suspended sink sends nothing
     return pulse_map::meterFromPeak(m.peak);
 }
 

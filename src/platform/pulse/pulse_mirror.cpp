@@ -25,7 +25,6 @@ PulseSink sinkFrom(const pa_sink_info& i) {
     s.description = text(i.description, s.name.c_str());
     s.monitorSource = text(i.monitor_source_name);
     s.levels = levelsFrom(i.volume, i.channel_map, i.mute);
-    s.running = i.state == PA_SINK_RUNNING;
     return s;
 }
 
