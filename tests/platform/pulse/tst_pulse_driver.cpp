@@ -111,6 +111,7 @@ private slots:
     void aVolumeAbove100PercentSurvivesItsReadBack();
     void recordingSourceIsChosenThroughTheList();
     void streamsComeAndGoWithTheirMeters();
+    void metersSleepWhileNothingPlays_data();
     void metersSleepWhileNothingPlays();
     void aStreamLetGoIsClosedEvenWhileBeingMade();
     void serverGoneAndBack();
@@ -635,11 +636,29 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 0, kTimeout);
 }
 
+void TestPulseDriver::metersSleepWhileNothingPlays_data() {
+    QTest::addColumn<bool>("pipeWire");
+    QTest::newRow("PulseAudio") << false;
+    QTest::newRow("PipeWire") << true;  // says a sink runs while its monitor is recorded
+}
+
 void TestPulseDriver::metersSleepWhileNothingPlays() {
-    NEED_SERVER();
+    QFETCH(bool, pipeWire);
+    if (!pipeWire) {
+        NEED_SERVER();
+    } else {
+        if (!PulseServer::pipeWireInstalled())
+            QSKIP("PipeWire is not installed (Debian packages pipewire, pipewire-pulse, wireplumber, dbus)");
+        QString why;
+        QVERIFY2(pulse_->startPipeWire(&why), qPrintable(why));
+        pulse_->useFromThisProcess();
+        QVERIFY(pulse_->pactl(
+            {"load-module", "module-null-sink", "sink_name=fake", "sink_properties=device.description=Fake"}));
+    }
     QVERIFY(pulse_->pactl(
         {"load-module", "module-null-sink", "sink_name=second", "sink_properties=device.description=Second"}));
-    QVERIFY(pulse_->pactl({"set-default-sink", "fake"}));
+    // (PipeWire makes a sink a moment after the module is loaded.)
+    QTRY_VERIFY_WITH_TIMEOUT(pulse_->pactl({"set-default-sink", "fake"}), kTimeout);
     QVERIFY(openService());
     auto play = [this](int device = 0) -> const DriverDestination& {
         return *destinationOfType(model(device), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
@@ -647,7 +666,7 @@ void TestPulseDriver::metersSleepWhileNothingPlays() {
     TestClient client;
     QVERIFY(client.connect());
     QVERIFY(client.playPaused("fake"));
-    QTRY_COMPARE_WITH_TIMEOUT(play().sources.size(), std::size_t(1), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(driver_->deviceCount() == 2 && play().sources.size() == 1, kTimeout);
 
     // Paused, it plays nothing: neither its own meter nor the sink's has a
     // stream. Every meter of both sinks is read (as the meter scan does);
@@ -670,24 +689,26 @@ void TestPulseDriver::metersSleepWhileNothingPlays() {
     QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kTimeout);
     qInfo("first peak reported %lld ms after the stream started", static_cast<long long>(sinceStart.elapsed()));
     QCOMPARE(moved.first().at(0).toUInt(), 0u);
-    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) > 9000 && meter(play().line) < 11200, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) > 0, kTimeout);  // (levels: streamsComeAndGoWithTheirMeters)
     QCOMPARE(driver_->meterStreams(), 1);
     QCOMPARE(recordStreams(*pulse_), 1);
 
-    // Paused again: the meter comes to rest at 0, said once, with no stream.
+    // Paused again: the meter comes to rest at 0, with no stream, and is
+    // said to have moved (its last batches may fall on the way); then nothing.
     moved.clear();
     client.pause(true);
     QTRY_COMPARE_WITH_TIMEOUT(driver_->meterStreams(), 0, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kTimeout);
     QCOMPARE(meter(play().line), DWORD(0));
     QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 0, kTimeout);
+    const int said = int(moved.count());
     QTest::qWait(1500);
-    QCOMPARE(moved.count(), 1);
+    QCOMPARE(int(moved.count()), said);
 
     // The stream's own meter, followed, sleeps and wakes with it too.
     QCOMPARE(meter(play().sources[0]), DWORD(0));
     client.pause(false);
-    QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 9000, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 0, kTimeout);
     QCOMPARE(driver_->meterStreams(), 1);
     client.pause(true);
     QTRY_COMPARE_WITH_TIMEOUT(driver_->meterStreams(), 0, kTimeout);
