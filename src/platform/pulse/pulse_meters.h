@@ -8,11 +8,12 @@
 // - Only meters that are read. The meter read last (through any device)
 //   is followed: it keeps its meter with nobody reading it, as a silent
 //   meter is not reported and so not read, and only its stream can tell
-//   when sound starts. Another meter keeps a stream it has for kMeterIdle
-//   after its last read, and gets none.
+//   when sound starts. Another meter keeps a stream it has for kIdle after
+//   its last read, and gets none.
 // - Only while something plays there: a sink's meter while a stream that
-//   is not corked plays to it, a stream's meter while it is not corked. Otherwise the meter rests at 0 with no stream, and nothing wakes
-//   up for it; its stream opens again once the server says a stream plays.
+//   is not corked plays to it, a stream's meter while it is not corked.
+//   Otherwise the meter rests at 0 with no stream, and nothing wakes up
+//   for it; its stream opens again once the server says a stream plays.
 //   A source's meter (the recording line) runs while it is read.
 // A meter with no data for three batches (at least 300 ms) reads 0 (a
 // suspended sink sends none). A stream closed while the server is still
