@@ -47,6 +47,8 @@
 
 #include "platform/pulse/pulse_mapping.h"
 
+#include "platform/pulse/pulse_object.h"
+
 #include <pulse/version.h>
 
 #include <algorithm>
@@ -212,7 +214,7 @@ private:
         addControl(dest.line, key + "/peak", MIXERCONTROL_CONTROLTYPE_PEAKMETER, "Peak", {Kind::SinkPeak, sink_.index});
         for (const auto& [index, input] : state_.inputs) {
             if (input.sink != sink_.index) continue;
-            const std::string lineKey = "input:" + std::to_string(index);
+            const std::string lineKey = PulseObject::input(index).toString();
             DriverLine line = newLine(lineKey, MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, input.name,
                                       input.levels.hasVolume ? lineChannels(input.levels.volume) : 1, 0);
             addControl(line, lineKey + "/volume", MIXERCONTROL_CONTROLTYPE_VOLUME, "Volume", {Kind::InputVolume, index},

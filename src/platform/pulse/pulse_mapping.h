@@ -35,6 +35,7 @@ struct PulseInput {  // an application's stream playing to a sink
     std::uint32_t sink = PA_INVALID_INDEX;
     std::string name;
     PulseLevels levels;
+    bool corked = false;  // paused by its application: it plays nothing
 };
 
 struct PulseSource {

@@ -4,19 +4,26 @@
 
 #include "platform/driver_factory.h"
 #include "platform/pulse/pulse_driver.h"
+#include "platform/pulse/pulse_handles.h"
 #include "platform/pulse/pulse_mapping.h"
+#include "platform/pulse/pulse_object.h"
 #include "platform/pulse/qt_mainloop.h"
+
+#include <pulse/timeval.h>
 #include "platform/server_follower.h"
 #include "platform/sim/sim_driver.h"
 #include "support/pulse_server.h"
 #include "support/test_main.h"
 #include "test_cards.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <chrono>
+#include <cstring>
+#include <unordered_set>
 
 using namespace testcard;
 using namespace std::chrono_literals;
@@ -30,6 +37,59 @@ QString sinkVolume(const PulseServer& pulse, const QString& sink) {
     return pulse.pactl({"get-sink-volume", sink}).value_or(QString());
 }
 
+// The server's record streams (each meter's, and any other).
+int recordStreams(const PulseServer& pulse) {
+    const auto list = pulse.pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")});
+    return list ? int(list->count(QLatin1Char('\n'))) : -1;
+}
+
+// A client of this test's own on the Qt event loop: a tone player that
+// starts paused (corked), as a media player does, and record streams let go.
+class TestClient {
+public:
+    bool connect() {
+        context_.reset(pa_context_new(loop_.api(), "Test client"));
+        if (!context_ || pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+        return QTest::qWaitFor([this] { return pa_context_get_state(context_.get()) == PA_CONTEXT_READY; }, kTimeout);
+    }
+    bool playPaused(const char* sink) {
+        const pa_sample_spec spec{PA_SAMPLE_S16NE, 44100, 2};
+        player_.reset(pa_stream_new(context_.get(), "Paused tone", &spec, nullptr));
+        if (!player_) return false;
+        pa_stream_set_write_callback(player_.get(), &TestClient::tone, this);
+        // A player's usual buffer (paplay's 2 s would keep the sound from the
+        // monitor for as long when the meter opens after it starts).
+        pa_buffer_attr attr;
+        std::memset(&attr, 0xff, sizeof attr);
+        attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(100000, &spec));
+        return pa_stream_connect_playback(
+                   player_.get(), sink, &attr,
+                   static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY), nullptr,
+                   nullptr) == 0;
+    }
+    void pause(bool paused) { sent(pa_stream_cork(player_.get(), paused ? 1 : 0, nullptr, nullptr)); }
+    PulseStreamPtr record(const char* source) {
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 25, 1};
+        PulseStreamPtr s(pa_stream_new(context_.get(), "Record", &spec, nullptr));
+        if (s && pa_stream_connect_record(s.get(), source, nullptr, PA_STREAM_NOFLAGS) < 0) s.reset();
+        return s;
+    }
+
+private:
+    // A half-scale square wave: peaks of 0.5.
+    static void tone(pa_stream* s, std::size_t bytes, void* self) {
+        auto* c = static_cast<TestClient*>(self);
+        std::vector<std::int16_t> samples(bytes / sizeof(std::int16_t));
+        for (auto& v : samples) v = (c->phase_++ / 200) % 2 ? 16384 : -16384;
+        pa_stream_write(s, samples.data(), samples.size() * sizeof(std::int16_t), nullptr, 0, PA_SEEK_RELATIVE);
+    }
+
+    QtPulseMainloop loop_;
+    PulseContextPtr context_;
+    PulseStreamPtr player_;
+    std::uint64_t phase_ = 0;
+};
+
 }  // namespace
 
 class TestPulseDriver : public QObject {
@@ -41,6 +101,7 @@ private slots:
     void moreThanTwoChannelsShowAsTwo();
     void peaksBecomeMeterValues_data();
     void peaksBecomeMeterValues();
+    void serverObjectsAreKeyedByKindAndIndex();
 
     void init();
     void cleanup();
@@ -51,6 +112,9 @@ private slots:
     void aVolumeAbove100PercentSurvivesItsReadBack();
     void recordingSourceIsChosenThroughTheList();
     void streamsComeAndGoWithTheirMeters();
+    void metersSleepWhileNothingPlays_data();
+    void metersSleepWhileNothingPlays();
+    void aStreamLetGoIsClosedEvenWhileBeingMade();
     void serverGoneAndBack();
 
 private:
@@ -58,6 +122,8 @@ private:
     // The driver on this server inside a service, with a handle on device 0.
     bool openService();
     const DeviceModel& model(int index = 0) { return *driver_->model(driver_->deviceKey(index)); }
+    // A line's meter as read through the service (99999: the read failed).
+    DWORD meter(const DriverLine& line);
 
     std::unique_ptr<PulseServer> pulse_;
     std::unique_ptr<MixerService> service_;
@@ -160,6 +226,24 @@ void TestPulseDriver::peaksBecomeMeterValues() {
     QCOMPARE(pulse_map::meterFromPeak(peak), value);
 }
 
+void TestPulseDriver::serverObjectsAreKeyedByKindAndIndex() {
+    // The server's events name the object by its kind and index: the same
+    // index of another kind is another object.
+    QVERIFY(PulseObject::ofEvent(PA_SUBSCRIPTION_EVENT_SINK_INPUT | PA_SUBSCRIPTION_EVENT_CHANGE, 3) ==
+            PulseObject::input(3));
+    QVERIFY(PulseObject::ofEvent(PA_SUBSCRIPTION_EVENT_SINK | PA_SUBSCRIPTION_EVENT_REMOVE, 3) == PulseObject::sink(3));
+    QVERIFY(PulseObject::ofEvent(PA_SUBSCRIPTION_EVENT_SOURCE | PA_SUBSCRIPTION_EVENT_NEW, 3) ==
+            PulseObject::source(3));
+    QVERIFY(!PulseObject::ofEvent(PA_SUBSCRIPTION_EVENT_CLIENT | PA_SUBSCRIPTION_EVENT_NEW, 3));
+    QVERIFY(PulseObject::sink(3) != PulseObject::input(3));
+    const std::unordered_set<PulseObject> hashed{PulseObject::sink(3), PulseObject::input(3), PulseObject::source(3),
+                                                 PulseObject::sink(3), PulseObject::sink(4)};
+    QCOMPARE(hashed.size(), std::size_t(4));
+    // A stream's line is registered by this name: its ids must not change.
+    QCOMPARE(PulseObject::input(7).toString(), std::string("input:7"));
+    QCOMPARE(PulseObject::source(0).toString(), std::string("source:0"));
+}
+
 // --- against a real server ---------------------------------------------------------
 
 void TestPulseDriver::init() {
@@ -193,6 +277,14 @@ bool TestPulseDriver::openService() {
     driver_ = d.get();
     service_ = std::make_unique<MixerService>(std::move(d));
     return service_->mixerOpen(&handle_, 0, notes_.get(), 0, CALLBACK_WINDOW) == MMSYSERR_NOERROR;
+}
+
+DWORD TestPulseDriver::meter(const DriverLine& line) {
+    Values v;
+    if (getValues(*service_, handle_, line, *controlOfType(line, MIXERCONTROL_CONTROLTYPE_PEAKMETER), &v) !=
+        MMSYSERR_NOERROR)
+        return DWORD(99999);
+    return v[0];
 }
 
 #define NEED_SERVER()                                                                                            \
@@ -481,31 +573,14 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     auto play = [this]() -> const DriverDestination& {
         return *destinationOfType(model(), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
     };
-    auto meter = [this](const DriverLine& line) {
-        Values v;
-        if (getValues(*service_, handle_, line, *controlOfType(line, MIXERCONTROL_CONTROLTYPE_PEAKMETER), &v) !=
-            MMSYSERR_NOERROR)
-            return DWORD(99999);
-        return v[0];
-    };
-    // Silence: the sink's meter reads 0 once it runs. A change of pace at
-    // once closes streams the server is still making: none lives on.
+    // Nothing plays: the sink's meter reads 0, with no stream. Nobody reads
+    // it while it is silent; it is followed all the same, and the sound that
+    // starts is reported.
     QCOMPARE(meter(play().line), DWORD(0));
-    service_->setMeterInterval(500ms);
-    service_->setMeterInterval(10ms);
-    auto outputs = [this] {
-        const auto list =
-            pulse_->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")});
-        return list ? int(list->count(QLatin1Char('\n'))) : -1;
-    };
     QTest::qWait(300);
-    QTRY_COMPARE_WITH_TIMEOUT(outputs(), 1, kTimeout);
-    QCOMPARE(meter(play().line), DWORD(0));
-    QCOMPARE(driver_->meterStreams(), 1);
-    // Silence is not reported, so nobody reads; the meter stays all the same,
-    // and the sound that starts is reported.
-    QTest::qWait(int(PulseDriver::kMeterIdle.count()) + 1500);
-    QCOMPARE(driver_->meterStreams(), 1);
+    QCOMPARE(driver_->meterStreams(), 0);
+    QCOMPARE(recordStreams(*pulse_), 0);
+    QTest::qWait(int(PulseDriver::kMeterIdle.count()) + 500);
     QSignalSpy moved(service_.get(), &MixerService::metersChanged);
 
     // A stream starts: its line comes with a line change.
@@ -533,6 +608,12 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     QVERIFY(meter(play().line) > 9000 && meter(play().line) < 11200);
     service_->setMeterInterval(10ms);
     QCOMPARE(driver_->meterRate(), PulseDriver::kMeterRate);
+    // Changes of pace at once close streams the server is still making:
+    // none lives on.
+    service_->setMeterInterval(500ms);
+    service_->setMeterInterval(10ms);
+    QTest::qWait(300);
+    QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), driver_->meterStreams(), kTimeout);
     // The meters show what is heard: a muted stream reads 0, and so does
     // the sink it is alone on.
     const DriverControl& mute = *controlOfType(play().sources[0], MIXERCONTROL_CONTROLTYPE_MUTE);
@@ -545,13 +626,109 @@ void TestPulseDriver::streamsComeAndGoWithTheirMeters() {
     QCOMPARE(setValues(*service_, handle_, play().sources[0], mute, {0}), MMSYSERR_NOERROR);
     QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 9000, kTimeout);
 
-    // It ends: the line goes, and so does the meter stream in time.
+    // It ends: the line goes, and with nothing playing no meter has a
+    // stream.
     const int changes = notes_->count(MM_MIXM_LINE_CHANGE, playLineId);
     pulse_->stopPlaying();
     QTRY_VERIFY_WITH_TIMEOUT(notes_->count(MM_MIXM_LINE_CHANGE, playLineId) > changes, kTimeout);
     QVERIFY(play().sources.empty());
-    // (The sink's meter is read meanwhile, so that it stays.)
-    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) < 99999 && driver_->meterStreams() == 1, kTimeout);
+    QCOMPARE(meter(play().line), DWORD(0));
+    QTRY_COMPARE_WITH_TIMEOUT(driver_->meterStreams(), 0, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 0, kTimeout);
+}
+
+void TestPulseDriver::metersSleepWhileNothingPlays_data() {
+    QTest::addColumn<bool>("pipeWire");
+    QTest::newRow("PulseAudio") << false;
+    QTest::newRow("PipeWire") << true;  // says a sink runs while its monitor is recorded
+}
+
+void TestPulseDriver::metersSleepWhileNothingPlays() {
+    QFETCH(bool, pipeWire);
+    if (!pipeWire) {
+        NEED_SERVER();
+    } else {
+        if (!PulseServer::pipeWireInstalled())
+            QSKIP("PipeWire is not installed (Debian packages pipewire, pipewire-pulse, wireplumber, dbus)");
+        QString why;
+        QVERIFY2(pulse_->startPipeWire(&why), qPrintable(why));
+        pulse_->useFromThisProcess();
+        QVERIFY(pulse_->pactl(
+            {"load-module", "module-null-sink", "sink_name=fake", "sink_properties=device.description=Fake"}));
+    }
+    QVERIFY(pulse_->pactl(
+        {"load-module", "module-null-sink", "sink_name=second", "sink_properties=device.description=Second"}));
+    // (PipeWire makes a sink a moment after the module is loaded.)
+    QTRY_VERIFY_WITH_TIMEOUT(pulse_->pactl({"set-default-sink", "fake"}), kTimeout);
+    QVERIFY(openService());
+    auto play = [this](int device = 0) -> const DriverDestination& {
+        return *destinationOfType(model(device), MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    };
+    TestClient client;
+    QVERIFY(client.connect());
+    QVERIFY(client.playPaused("fake"));
+    QTRY_VERIFY_WITH_TIMEOUT(driver_->deviceCount() == 2 && play().sources.size() == 1, kTimeout);
+
+    // Paused, it plays nothing: neither its own meter nor the sink's has a
+    // stream. Every meter of both sinks is read (as the meter scan does);
+    // the one read last, the first sink's, is the one followed.
+    QCOMPARE(meter(play().sources[0]), DWORD(0));
+    QCOMPARE(meter(play(1).line), DWORD(0));
+    QCOMPARE(meter(play().line), DWORD(0));
+    QTest::qWait(300);
+    QCOMPARE(driver_->meterStreams(), 0);
+    QCOMPARE(recordStreams(*pulse_), 0);
+
+    // It plays: the meter followed opens at once and its first peak is
+    // reported; the other sink, not read since, is not metered at all. (The
+    // null sink sends its monitor what it renders ahead, up to its latency
+    // at a time: the first peak can take that long here.)
+    QSignalSpy moved(service_.get(), &MixerService::metersChanged);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    client.pause(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kTimeout);
+    qInfo("first peak reported %lld ms after the stream started", static_cast<long long>(sinceStart.elapsed()));
+    QCOMPARE(moved.first().at(0).toUInt(), 0u);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().line) > 0, kTimeout);  // (levels: streamsComeAndGoWithTheirMeters)
+    QCOMPARE(driver_->meterStreams(), 1);
+    QCOMPARE(recordStreams(*pulse_), 1);
+
+    // Paused again: the meter comes to rest at 0, with no stream, and is
+    // said to have moved (its last batches may fall on the way); then nothing.
+    moved.clear();
+    client.pause(true);
+    QTRY_COMPARE_WITH_TIMEOUT(driver_->meterStreams(), 0, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty(), kTimeout);
+    QCOMPARE(meter(play().line), DWORD(0));
+    QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 0, kTimeout);
+    const int said = int(moved.count());
+    QTest::qWait(1500);
+    QCOMPARE(int(moved.count()), said);
+
+    // The stream's own meter, followed, sleeps and wakes with it too.
+    QCOMPARE(meter(play().sources[0]), DWORD(0));
+    client.pause(false);
+    QTRY_VERIFY_WITH_TIMEOUT(meter(play().sources[0]) > 0, kTimeout);
+    QCOMPARE(driver_->meterStreams(), 1);
+    client.pause(true);
+    QTRY_COMPARE_WITH_TIMEOUT(driver_->meterStreams(), 0, kTimeout);
+    QCOMPARE(meter(play().sources[0]), DWORD(0));
+}
+
+void TestPulseDriver::aStreamLetGoIsClosedEvenWhileBeingMade() {
+    NEED_SERVER();
+    TestClient client;
+    QVERIFY(client.connect());
+    // Let go while the server is still making it, and once made: neither
+    // lives on while this client stays connected.
+    PulseStreamPtr made = client.record("fakemic");
+    QVERIFY(made);
+    QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 1, kTimeout);
+    QVERIFY(client.record("fakemic"));  // let go at once
+    made.reset();
+    QTest::qWait(500);
+    QTRY_COMPARE_WITH_TIMEOUT(recordStreams(*pulse_), 0, kTimeout);
 }
 
 void TestPulseDriver::serverGoneAndBack() {

@@ -1,0 +1,6 @@
+#pragma once
+// The PulseAudio driver's log category, "tavlo.pulse".
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcPulse)
