@@ -26,9 +26,7 @@ BENCHMARK(AssignMixerIdOnDemoCard)->Repetitions(10)->ReportAggregatesOnly(true);
 void ReadMasterLevels(benchmark::State& state) {
     MixerService service(SimDriver::demo());
     TAudioMixer mixer(service);
-    int l, r, m;
-    bool s, vd, md;
-    for (auto _ : state) benchmark::DoNotOptimize(mixer.GetLineLevels(0, -1, l, r, m, s, vd, md));
+    for (auto _ : state) benchmark::DoNotOptimize(mixer.GetLineLevels(0, -1));
 }
 BENCHMARK(ReadMasterLevels)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -6,17 +6,12 @@
 #include "play/form1.h"
 #include "play/tone_panel.h"
 #include "rec/rec_window.h"
-#include "strips/window_frame.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 
 namespace {
-
-void setWindowFrame(WindowFrame& f, const QPixmap& horizontal, const QPixmap& vertical) {
-    setFrame(f.Image1, f.Image2, f.Image3, f.Image4, horizontal, vertical);
-}
 
 void setPair(QAction* first, QAction* second, bool firstChecked) {
     first->setChecked(firstChecked);
@@ -35,7 +30,7 @@ void ColourSchemes::imageplayClick() {
     vuFrameFromPlay();
     vu_.Image11->setPixmap(skins_.fondgris);
     const bool white = !rec_.BlackPlay1->isChecked();
-    skinToneStrip(*play_.tone->chatune, skins_, white, dialog_.tuch->isChecked());
+    skinToneStrip(*play_.tone->chatune, skins_, white, dialog_.tonePanelChecked());
     skinStrips(play_, play_.strips(), skins_, white);
 }
 
@@ -55,8 +50,8 @@ void ColourSchemes::applyBorderScheme(bool coloured) {
     setPair(rec_.GreenSilver1, rec_.Silverborders1, coloured);
     const SkinSet& s = skins_;
     // Silver: the recording window takes the playback window's grey bars too.
-    setWindowFrame(*play_.frame, coloured ? s.fondverth : s.fondgris, coloured ? s.fondvertv : s.fondgrisv);
-    setWindowFrame(*rec_.frame, coloured ? s.bordrh : s.fondgris, coloured ? s.bordrv : s.fondgrisv);
+    play_.setFramePictures(coloured ? s.fondverth : s.fondgris, coloured ? s.fondvertv : s.fondgrisv);
+    rec_.setFramePictures(coloured ? s.bordrh : s.fondgris, coloured ? s.bordrv : s.fondgrisv);
     setFrame(vu_.Image1, vu_.Image2, vu_.Image3, vu_.Image4, coloured ? s.fondverth : s.fondgris,
              coloured ? s.fondvertv : s.fondgrisv);
 }

@@ -1,10 +1,7 @@
-// The configuration file through the windows: what a read file does to the
-// dialog's boxes, the menu checks, the borders, the animation switch and
-// the windows' places, and the values a save reads back from them.
+#include "app/config_apply.h"
 
 #include "app/colour_schemes.h"
 #include "app/log.h"
-#include "app/mixer_controller.h"
 #include "app/user_messages.h"
 #include "config/channel_dialog.h"
 #include "config/config_file.h"
@@ -41,32 +38,29 @@ void setPair(QAction* on, QAction* off, bool first) {
 
 }  // namespace
 
-void MixerController::applyBorderScheme(bool coloured) { schemes_->applyBorderScheme(coloured); }
-
-void MixerController::applyConfig(const ConfigFileContents& contents) {
-    SharedState& s = state_;
-    Trec& rec = w_.rec;
-    s.ConfigFirstLine = contents.firstLine;
+void ConfigApply::applyConfig(const ConfigFileContents& contents) {
+    Trec& rec = s_.w.rec;
+    s_.state.ConfigFirstLine = contents.firstLine;
     for (int k = 0; k < kChannelBoxCount; ++k)
-        if (TBWCCCheckBox* box = w_.dialog.box(kChannelBoxNames[k])) box->setChecked(contents.channelBoxes[k]);
+        if (TBWCCCheckBox* box = s_.w.dialog.box(kChannelBoxNames[k])) box->setChecked(contents.channelBoxes[k]);
     const ConfigOptions& o = contents.options;
     rec.magnet->setChecked(o.magnet);
-    applyBorderScheme(o.GreenSilver1);
+    schemes_.applyBorderScheme(o.GreenSilver1);
     setPair(rec.BlackPlay1, rec.WhitePlay1, o.BlackPlay1);
     setPair(rec.BlackRec1, rec.WhiteRec1, o.BlackRec1);
     rec.anim->setChecked(o.anim);
     rec.SmoothShow1->SetTag(o.anim ? 0 : 1);
-    restorePlace(&w_.play, contents.form1);
+    restorePlace(&s_.w.play, contents.form1);
     restorePlace(&rec, contents.rec);
 }
 
-ConfigValues MixerController::currentConfig() const {
+ConfigValues ConfigApply::currentConfig() const {
     ConfigValues v;
-    const Trec& rec = w_.rec;
-    const TForm1& play = w_.play;
-    v.firstLine = state_.ConfigFirstLine;
+    const Trec& rec = s_.w.rec;
+    const TForm1& play = s_.w.play;
+    v.firstLine = s_.state.ConfigFirstLine;
     for (int k = 0; k < kChannelBoxCount; ++k) {
-        const TBWCCCheckBox* box = w_.dialog.box(kChannelBoxNames[k]);
+        const TBWCCCheckBox* box = s_.w.dialog.box(kChannelBoxNames[k]);
         v.channelBoxes[k] = box && box->isChecked();
     }
     v.options = {rec.magnet->isChecked(), rec.GreenSilver1->isChecked(), rec.BlackPlay1->isChecked(),
@@ -78,14 +72,14 @@ ConfigValues MixerController::currentConfig() const {
     return v;
 }
 
-void MixerController::optionsClick() {
+void ConfigApply::optionsClick() {
     const ConfigReadResult r = readConfigFile();
     switch (r.status) {
         case ConfigReadResult::Status::NotFound:
             qCInfo(lcConfig) << "no configuration file; the design's states stand";
             return;
         case ConfigReadResult::Status::Failed:
-            messages_.warning(r.error->message());
+            s_.messages.warning(r.error->message());
             return;
         case ConfigReadResult::Status::Read:
             applyConfig(r.contents);
@@ -93,15 +87,4 @@ void MixerController::optionsClick() {
     }
 }
 
-ConfigSaveResult MixerController::saveConfiguration() { return saveConfigFile(currentConfig()); }
-
-bool MixerController::saveClick() {
-    lowerMixers();
-    const ConfigSaveResult r = saveConfiguration();
-    if (r.ok())
-        messages_.information(QStringLiteral("Your new configuration is saved..."));
-    else
-        messages_.warning(r.error->message());
-    raiseMixers();
-    return r.ok();
-}
+ConfigSaveResult ConfigApply::saveConfiguration() { return saveConfigFile(currentConfig()); }

@@ -185,3 +185,11 @@ void TForm4::Panel2Click() {
     hide();
     emit closeClicked();
 }
+
+void TForm4::setDestinationNames(const QString& playback, const QString& recording) {
+    Label2->setText(playback);
+    Label3->setText(recording);
+}
+
+void TForm4::setCardTitle(const QString& productName) { Label14->setText(productName); }
+bool TForm4::tonePanelChecked() const { return tuch->isChecked(); }

@@ -28,9 +28,6 @@ public:
     ~TForm4() override;
 
     TBWCCCheckBox* tuch;        // the playback window's tone panel; always "All Tune"
-    QLabel* Label2;             // playback destination's name
-    QLabel* Label3;             // recording destination's name
-    QLabel* Label14;            // the card's product name
     QToolButton* SpeedButton1;  // "O.K."
     QPushButton* save;          // never shown; its click asks for the file to be written
     TSmoothShow* SmoothShow1;   // the dialog's own show/hide animation, enabled, reversed at first
@@ -41,6 +38,12 @@ public:
     // Gives a box a line's name as caption. A box takes "&" as the mark of
     // its accelerator; line names mean it literally, so it is doubled.
     static void SetBoxCaption(TBWCCCheckBox* box, const QString& lineName);
+
+    // The names over the two columns of boxes, and the card's in the title.
+    void setDestinationNames(const QString& playback, const QString& recording);
+    void setCardTitle(const QString& productName);
+    // Whether the tone panel is ticked to show.
+    bool tonePanelChecked() const;
 
 signals:
     void okClicked();
@@ -53,4 +56,8 @@ signals:
 
 private:
     void Panel2Click();
+
+    QLabel* Label2;   // playback destination's name
+    QLabel* Label3;   // recording destination's name
+    QLabel* Label14;  // the card's product name
 };

@@ -96,3 +96,42 @@ bool TAudioMixer::event(QEvent* e) {
     if (handler) handler(this, static_cast<int>(n->handle()), static_cast<int>(n->id()));
     return true;
 }
+
+const TMixerDestination* TAudioMixer::Destination(int Dest) const {
+    if (!destinations_ || Dest < 0 || Dest >= destinations_->Count()) return nullptr;
+    return destinations_->Items(Dest);
+}
+
+const MIXERLINE* TAudioMixer::DestinationLine(int Dest) const {
+    const TMixerDestination* d = Destination(Dest);
+    return d ? &d->LineInfo : nullptr;
+}
+
+int TAudioMixer::SourceCount(int Dest) const {
+    const TMixerDestination* d = Destination(Dest);
+    return d ? d->Connections.Count() : 0;
+}
+
+const MIXERLINE* TAudioMixer::LineInfoAt(int Dest, int Conn) const {
+    const TMixerDestination* d = Destination(Dest);
+    if (!d) return nullptr;
+    if (Conn == -1) return &d->LineInfo;
+    return Conn >= 0 && Conn < d->Connections.Count() ? &d->Connections.Items(Conn)->LineInfo : nullptr;
+}
+
+QString TAudioMixer::DestinationName(int Dest) const {
+    const MIXERLINE* line = DestinationLine(Dest);
+    return line ? QString::fromLocal8Bit(line->szName) : QString();
+}
+
+QStringList TAudioMixer::LineNames(int Dest) const {
+    QStringList names;
+    const TMixerDestination* d = Destination(Dest);
+    if (!d) return names;
+    names << QString::fromLocal8Bit(d->LineInfo.szName);
+    for (int c = 0; c < d->Connections.Count(); ++c)
+        names << QString::fromLocal8Bit(d->Connections.Items(c)->LineInfo.szName);
+    return names;
+}
+
+bool TAudioMixer::DeviceLossIsRoutine() const { return service_.driver().deviceLossIsRoutine(); }

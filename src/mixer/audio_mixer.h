@@ -8,12 +8,25 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MixerService;
+
+// What GetLineLevels reads of a line. -1 stands for a control the line does
+// not have (or that is disabled).
+struct LineLevels {
+    int Left = -1;
+    int Right = -1;
+    int Mute = -1;  // the mute control's state, else the source's place in its destination's list
+    bool Stereo = false;
+    bool VolDisabled = false;
+    bool MuteDisabled = false;
+};
 
 // Sender, the reporting device's handle, the line or control id.
 using TMixerChange = std::function<void(TAudioMixer* Sender, int MixerH, int ID)>;
@@ -80,11 +93,25 @@ public:
     // Null while no device is open.
     TMixerDestinations* Destinations() const { return destinations_.get(); }
     MixerService& Service() const { return service_; }
+    // Lookups in the tree read last, by index: null (or 0 sources) for a
+    // destination or line it does not have. They answer for the tree also
+    // once the device went, as the windows' indices do.
+    const TMixerDestination* Destination(int Dest) const;
+    const MIXERLINE* DestinationLine(int Dest) const;
+    int SourceCount(int Dest) const;
+    // The line (Dest, Conn), Conn -1 for the destination itself.
+    const MIXERLINE* LineInfoAt(int Dest, int Conn) const;
+    // The destination's name ("" for none), and its name followed by its
+    // sources' in connection order (none for a missing destination).
+    QString DestinationName(int Dest) const;
+    QStringList LineNames(int Dest) const;
+    // Whether devices going is part of ordinary use for the back end (a
+    // sound server's outputs) rather than a card pulled out.
+    bool DeviceLossIsRoutine() const;
 
     // Value operations; a line is (Dest, Conn), Conn -1 for the destination.
     // All fail (false, 0) for a missing line and once the device is gone.
-    bool GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& Mute, bool& Stereo, bool& VolDisabled,
-                       bool& MuteDisabled);
+    std::optional<LineLevels> GetLineLevels(int Dest, int Conn);
     // Also false when the device refuses any of the writes it makes
     // (disabled controls are not written).
     bool SetLineLevels(int Dest, int Conn, int Left, int Right, int Mute);

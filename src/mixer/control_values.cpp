@@ -39,8 +39,8 @@ MIXERCONTROLDETAILS details(const MIXERCONTROL& c, DWORD channels, DWORD items, 
 
 // A device that went away has no lines to work on.
 bool TAudioMixer::findLine(int Dest, int Conn, Line& line) const {
-    if (deviceGone_ || !destinations_ || Dest < 0 || Dest >= destinations_->Count()) return false;
-    const TMixerDestination* dest = destinations_->Items(Dest);
+    const TMixerDestination* dest = deviceGone_ ? nullptr : Destination(Dest);
+    if (!dest) return false;
     line.destination = dest;
     if (Conn == -1) {
         line.info = &dest->LineInfo;
@@ -71,21 +71,17 @@ bool TAudioMixer::readList(const TMixerDestination& dest, int Conn, DWORD* buffe
     return false;
 }
 
-bool TAudioMixer::GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& Mute, bool& Stereo, bool& VolDisabled,
-                                bool& MuteDisabled) {
-    Stereo = false;
+std::optional<LineLevels> TAudioMixer::GetLineLevels(int Dest, int Conn) {
     Line line;
-    if (!findLine(Dest, Conn, line)) return false;
-    Left = -1;
-    Right = -1;
-    Mute = -1;
-    for (int i = 0; i < line.controls->Count() && (Left == -1 || Mute == -1); ++i) {
+    if (!findLine(Dest, Conn, line)) return std::nullopt;
+    LineLevels v;
+    for (int i = 0; i < line.controls->Count() && (v.Left == -1 || v.Mute == -1); ++i) {
         const MIXERCONTROL& c = line.controls->Items(i);
-        const bool volume = c.dwControlType == MIXERCONTROL_CONTROLTYPE_VOLUME && Left == -1;
-        const bool mute = c.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE && Mute == -1;
+        const bool volume = c.dwControlType == MIXERCONTROL_CONTROLTYPE_VOLUME && v.Left == -1;
+        const bool mute = c.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE && v.Mute == -1;
         if ((!volume && !mute) || isMultiple(c)) continue;
         if (isDisabled(c)) {
-            (volume ? VolDisabled : MuteDisabled) = true;
+            (volume ? v.VolDisabled : v.MuteDisabled) = true;
             continue;
         }
         const DWORD channels = channelsFor(c, *line.info);
@@ -95,25 +91,25 @@ bool TAudioMixer::GetLineLevels(int Dest, int Conn, int& Left, int& Right, int& 
         if (service_.mixerGetControlDetailsA(mixerHandle_, &d, MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
             continue;
         if (volume) {
-            VolDisabled = false;
-            Left = static_cast<int>(buffer[0]);
+            v.VolDisabled = false;
+            v.Left = static_cast<int>(buffer[0]);
             if (channels >= 2) {
-                Right = static_cast<int>(buffer[1]);
-                Stereo = true;
+                v.Right = static_cast<int>(buffer[1]);
+                v.Stereo = true;
             }
         } else {
-            MuteDisabled = false;
-            Mute = buffer[0] != 0 ? 1 : 0;
+            v.MuteDisabled = false;
+            v.Mute = buffer[0] != 0 ? 1 : 0;
         }
     }
-    if (Mute == -1 && Conn != -1) {
+    if (v.Mute == -1 && Conn != -1) {
         std::array<DWORD, kLevelBuffer> buffer{};
         const MIXERCONTROL* list = nullptr;
-        if (readList(*line.destination, Conn, buffer.data(), &list)) Mute = static_cast<int>(buffer[Conn]);
+        if (readList(*line.destination, Conn, buffer.data(), &list)) v.Mute = static_cast<int>(buffer[Conn]);
     }
-    if (Left == -1) VolDisabled = true;
-    if (Mute == -1) MuteDisabled = true;
-    return true;
+    if (v.Left == -1) v.VolDisabled = true;
+    if (v.Mute == -1) v.MuteDisabled = true;
+    return v;
 }
 
 bool TAudioMixer::SetLineLevels(int Dest, int Conn, int Left, int Right, int Mute) {

@@ -12,10 +12,12 @@
 #include "strips/channel_strip.h"
 #include "strips/name_zoom.h"
 #include "strips/shared_state.h"
+#include "strips/skins.h"
 #include "strips/strip_buttons.h"
 #include "strips/window_frame.h"
 
 #include <QComboBox>
+#include <QLabel>
 
 namespace {
 
@@ -96,6 +98,7 @@ TForm1::TForm1(SharedState& state, MixerService& service)
     ComboBox1 = nameStore(this, "ComboBox1");
     ComboBox2 = nameStore(this, "ComboBox2");
     ComboBox3 = nameStore(this, "ComboBox3");
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::destinationChosen);
 
     // Runs from creation: the splash phase ends 3 s after this window was
     // made, or at the first turn of the event loop if start-up took longer.
@@ -144,4 +147,41 @@ void TForm1::lrrlMouseDown() {
     b->SetCaption(swap ? QStringLiteral("<R L>") : QStringLiteral("<L R>"));
     b->SetBevel(swap ? TPanel::BevelKind::Lowered : TPanel::BevelKind::Raised);
     state_.SwapLR = swap;
+}
+
+// --- what the binding sets and reads ---------------------------------------
+
+namespace {
+
+void fillStore(QComboBox* box, const QStringList& names) {
+    box->clear();
+    box->addItems(names);
+}
+
+}  // namespace
+
+void TForm1::setDestinationNames(const QStringList& names) {
+    fillStore(ComboBox1, names);
+    if (ComboBox1->count() > 0) ComboBox1->setCurrentIndex(0);
+}
+
+void TForm1::setPlaybackLineNames(const QStringList& names) { fillStore(ComboBox2, names); }
+void TForm1::setRecordingLineNames(const QStringList& names) { fillStore(ComboBox3, names); }
+QString TForm1::playbackLineName(int k) const { return k < ComboBox2->count() ? ComboBox2->itemText(k) : QString(); }
+QString TForm1::recordingLineName(int k) const { return k < ComboBox3->count() ? ComboBox3->itemText(k) : QString(); }
+void TForm1::setCardTitle(const QString& title) { frame->Label14->setText(title); }
+void TForm1::setFrameWidth(int width) { frame->SetWidth(width); }
+
+void TForm1::setFramePictures(const QPixmap& horizontal, const QPixmap& vertical) {
+    setFrame(frame->Image1, frame->Image2, frame->Image3, frame->Image4, horizontal, vertical);
+}
+
+void TForm1::showTonePanel(bool shown) {
+    QWidget* panel = tone->chatune;
+    if (!shown) {
+        panel->hide();
+        return;
+    }
+    panel->move(10, panel->y());
+    panel->show();
 }

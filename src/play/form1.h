@@ -18,6 +18,7 @@ class ChannelStrip;
 class MixerService;
 class ToneControl;
 class QComboBox;
+class QPixmap;
 class TAudioMixer;
 class TSmoothShow;
 class TTrayIconF;
@@ -34,12 +35,6 @@ public:
     TAudioMixer* Mixer;   // the card in use (MixerIndex)
     TAudioMixer* Mixer1;  // the second card, watched for changes
     QTimer* Timer1;       // ends the splash phase
-
-    // Hidden name stores: every destination, the playback lines, the
-    // recording destination and its sources.
-    QComboBox* ComboBox1;
-    QComboBox* ComboBox2;
-    QComboBox* ComboBox3;
 
     std::unique_ptr<WindowFrame> frame;
     std::unique_ptr<TonePanel> tone;
@@ -74,7 +69,24 @@ public:
 
     void lrrlMouseDown();
 
+    // What the binding sets and reads. The name stores are hidden: every
+    // destination of the card, the playback lines (the destination first),
+    // the recording destination and its sources; a name past the end is "".
+    void setDestinationNames(const QStringList& names);
+    void setPlaybackLineNames(const QStringList& names);
+    void setRecordingLineNames(const QStringList& names);
+    QString playbackLineName(int k) const;
+    QString recordingLineName(int k) const;
+    // The frame's title: the played destination and the card.
+    void setCardTitle(const QString& title);
+    void setFrameWidth(int width);
+    void setFramePictures(const QPixmap& horizontal, const QPixmap& vertical);
+    // The tone panel, first at the left when shown.
+    void showTonePanel(bool shown);
+
 signals:
+    // A destination was picked from the hidden destination store.
+    void destinationChosen();
     // A strip's VU image chose the line the VU window is to meter.
     void meterRequested();
     // One of the four corner buttons was clicked.
@@ -85,4 +97,7 @@ private:
 
     SharedState& state_;
     std::vector<ChannelStrip*> strips_;
+    QComboBox* ComboBox1;  // every destination
+    QComboBox* ComboBox2;  // the playback lines
+    QComboBox* ComboBox3;  // the recording destination and its sources
 };

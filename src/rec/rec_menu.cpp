@@ -63,6 +63,7 @@ void Trec::BuildMenu() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(300);
+    connect(Timer1, &QTimer::timeout, this, &Trec::magnetStepDue);
     SmoothShow1 = new TSmoothShow(this);
     SmoothShow1->SetColor(QColor(255, 128, 128));
     SmoothShow1->setObjectName(QStringLiteral("SmoothShow1"));

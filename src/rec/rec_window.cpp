@@ -8,9 +8,12 @@
 #include "mixer/audio_mixer.h"
 #include "strips/channel_strip.h"
 #include "strips/shared_state.h"
+#include "strips/skins.h"
 #include "strips/strip_pictures.h"
 #include "strips/window_frame.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QTimer>
@@ -67,6 +70,7 @@ Trec::Trec(SharedState& state, MixerService& service)
         card[i] = PopupMenu->addAction(QStringLiteral("Audio card %1").arg(i + 1));
         card[i]->setObjectName(QStringLiteral("card%1").arg(i + 1));
         card[i]->setCheckable(true);
+        connect(card[i], &QAction::triggered, this, [this, i] { emit cardChosen(i + 1); });
     }
     card[0]->setChecked(true);
     BuildMenu();
@@ -114,3 +118,29 @@ void Trec::SelectMouseDown(ChannelStrip* strip) {
     for (ChannelStrip* other : strips_)
         if (other->Conn() >= 0 && other->Bound()) other->Read();
 }
+
+// --- what the controller sets ------------------------------------------------
+
+void Trec::setCardName(int i, const QString& productName) {
+    // A card's name is text, not a mnemonic.
+    card[i]->setText(QString(productName).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
+void Trec::checkCard(int i) {
+    for (int k = 0; k < kCardItems; ++k) card[k]->setChecked(k == i);
+}
+
+void Trec::setCardItemVisible(int i, bool visible) { card[i]->setVisible(visible); }
+void Trec::setCardTitle(const QString& title) { frame->Label14->setText(title); }
+void Trec::setFrameWidth(int width) { frame->SetWidth(width); }
+
+void Trec::setFramePictures(const QPixmap& horizontal, const QPixmap& vertical) {
+    setFrame(frame->Image1, frame->Image2, frame->Image3, frame->Image4, horizontal, vertical);
+}
+
+void Trec::showNoMasterLevel(bool shown) { poisson->setVisible(shown); }
+void Trec::makeRoomForMasterMute() { poisson->move(poisson->x(), 49); }
+bool Trec::magnetChecked() const { return magnet->isChecked(); }
+void Trec::startMagnet() { Timer1->start(); }
+void Trec::stopMagnet() { Timer1->stop(); }
+bool Trec::magnetRunning() const { return Timer1->isActive(); }

@@ -16,6 +16,7 @@ class ChannelStrip;
 class MixerService;
 class QAction;
 class QMenu;
+class QPixmap;
 class QTimer;
 class TAudioMixer;
 class TPicture;
@@ -32,10 +33,8 @@ public:
 
     TAudioMixer* Mixer;
     std::unique_ptr<WindowFrame> frame;
-    TPicture* poisson;  // stands in for the master fader of a destination without level
     QMenu* PopupMenu;
-    std::array<QAction*, 5> card{};  // card1 ... card5: the sound-card choice
-    AutoRepeat* repeat;              // auto-repeat of the step buttons (Timer4)
+    AutoRepeat* repeat;  // auto-repeat of the step buttons (Timer4)
 
     // Menu checks the configuration file carries (rec_menu.cpp).
     QAction* GreenSilver1;    // coloured borders
@@ -64,7 +63,32 @@ public:
     // The select button of a source strip: picks this source, or drops it.
     void SelectMouseDown(ChannelStrip* strip);
 
+    // The menu's sound-card choice (card1 ... card5, kCardItems of them).
+    static constexpr int kCardItems = 5;
+    // Names item i after a card; "&" in the name stays "&".
+    void setCardName(int i, const QString& productName);
+    // The tick on item i alone (none for an index out of range).
+    void checkCard(int i);
+    void setCardItemVisible(int i, bool visible);
+    // The frame's title: the recorded destination and the card.
+    void setCardTitle(const QString& title);
+    void setFrameWidth(int width);
+    void setFramePictures(const QPixmap& horizontal, const QPixmap& vertical);
+    // A destination without a level control shows the fish instead of a
+    // master fader; with a mute control the fish moves down beside it.
+    void showNoMasterLevel(bool shown);
+    void makeRoomForMasterMute();
+    // The magnet: its menu check, and its 300 ms step (magnetStepDue).
+    bool magnetChecked() const;
+    void startMagnet();
+    void stopMagnet();
+    bool magnetRunning() const;
+
 signals:
+    // The magnet's timer: time to move the window that follows.
+    void magnetStepDue();
+    // Menu item card<k> was picked (k from 1).
+    void cardChosen(int k);
     void saveRequested();
     // One of the four corner buttons was clicked.
     void cornerClicked();
@@ -76,4 +100,6 @@ private:
     void BuildMenu();
     SharedState& state_;
     std::vector<ChannelStrip*> strips_;
+    TPicture* poisson;               // stands in for the master fader of a destination without level
+    std::array<QAction*, 5> card{};  // card1 ... card5
 };

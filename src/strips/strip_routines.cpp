@@ -159,12 +159,12 @@ void ChannelStrip::ShowPlate(bool on) {
 }
 
 bool ChannelStrip::ShownLevels(int& left, int& right) {
-    int mute = 0;
-    bool stereo = false, volDisabled = false, muteDisabled = false;
-    if (!mixer_->GetLineLevels(Dest(), Conn(), left, right, mute, stereo, volDisabled, muteDisabled)) return false;
+    const std::optional<LineLevels> levels = mixer_->GetLineLevels(Dest(), Conn());
+    if (!levels) return false;
+    left = levels->Left;
     // A line with one level has it on both sides, whichever side the
     // exchange puts it on.
-    if (!stereo) right = left;
+    right = levels->Stereo ? levels->Right : left;
     if (state_.SwapLR) std::swap(left, right);
     return true;
 }

@@ -346,10 +346,9 @@ private slots:
         const int dest = ctx.state().PlayDestIndex;
         const DWORD volume = mixer->Destinations()->Items(dest)->Controls.Items(0).dwControlID;
         // What one write of the master line costs on this card.
-        int l = 0, r = 0, m = 0;
-        bool stereo = false, vd = false, md = false;
-        QVERIFY(mixer->GetLineLevels(dest, -1, l, r, m, stereo, vd, md));
-        QVERIFY(stereo);
+        const std::optional<LineLevels> levels = mixer->GetLineLevels(dest, -1);
+        QVERIFY(levels && levels->Stereo);
+        const int l = levels->Left, r = levels->Right, m = levels->Mute;
         int before = driver->writeCount(0);
         QVERIFY(mixer->SetLineLevels(dest, -1, l, r, m));
         const int oneWrite = driver->writeCount(0) - before;

@@ -191,17 +191,17 @@ private slots:
 
     void cardSwitch() {
         Running w;
-        QCOMPARE(w.rec->card[1]->text(), QStringLiteral("Tavlo Demo USB Headset"));
-        w.rec->card[1]->trigger();
+        QCOMPARE(w.card(1)->text(), QStringLiteral("Tavlo Demo USB Headset"));
+        w.card(1)->trigger();
         QCOMPARE(int(w.ctx.state().MixerIndex), 1);
-        for (int i = 0; i < 5; ++i) QCOMPARE(w.rec->card[i]->isChecked(), i == 1);
+        for (int i = 0; i < 5; ++i) QCOMPARE(w.card(i)->isChecked(), i == 1);
         QVERIFY(w.f1->frame->Label14->text().endsWith(QStringLiteral("Tavlo Demo USB Headset")));
         QCOMPARE(w.ctx.state().BoundProductName, QStringLiteral("Tavlo Demo USB Headset"));
         QVERIFY(w.rec->isVisible());
         QTRY_VERIFY(w.f1->isVisible());
-        w.rec->card[0]->trigger();
+        w.card(0)->trigger();
         QCOMPARE(int(w.ctx.state().MixerIndex), 0);
-        QVERIFY(w.rec->card[0]->isChecked() && !w.rec->card[1]->isChecked());
+        QVERIFY(w.card(0)->isChecked() && !w.card(1)->isChecked());
         QCOMPARE(w.ctx.state().BoundProductName, QStringLiteral("Tavlo Demo Card"));
         QVERIFY(w.messages.warnings.isEmpty());
     }

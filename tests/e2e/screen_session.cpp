@@ -303,9 +303,10 @@ class ScreenSession : public QObject {
                                .arg(strip->row.names->panel, strip->Name(), lineNames(view, dest).join(", "));
                     continue;
                 }
-                int l = 0, r = 0, m = 0;
-                bool stereo = false, volDisabled = false, muteDisabled = false;
-                if (!view->GetLineLevels(dest, conn, l, r, m, stereo, volDisabled, muteDisabled)) continue;
+                const std::optional<LineLevels> levels = view->GetLineLevels(dest, conn);
+                if (!levels) continue;
+                const int l = levels->Left, r = levels->Right;
+                const bool stereo = levels->Stereo, volDisabled = levels->VolDisabled;
                 const int want[2] = {std::min(99, l / 655), std::min(99, r / 655)};
                 const char* names[2] = {strip->row.names->readL, strip->row.names->readR};
                 for (int side = 0; side < 2; ++side) {
@@ -507,7 +508,7 @@ class ScreenSession : public QObject {
                  const int k = (app_->state().MixerIndex + 1) % std::min(count, 5);
                  const bool shown = play().isVisible();
                  const QPoint before = play().pos();
-                 rec().card[k]->trigger();
+                 rec().findChild<QAction*>(QStringLiteral("card%1").arg(k + 1))->trigger();
                  settle();
                  // The windows come back where they were.
                  if (shown && play().pos() != before && failure_.isEmpty())

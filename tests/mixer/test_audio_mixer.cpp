@@ -48,6 +48,26 @@ private slots:
         QCOMPARE(play->Controls.Count(), 2);
         QCOMPARE(play->Controls.Items(1).dwControlType, MIXERCONTROL_CONTROLTYPE_MUTE);
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, play->Connections.Items(2));
+        // The lookups by index answer within the tree, and nothing past it.
+        QCOMPARE(m.Destination(0), play);
+        QCOMPARE(m.LineNames(0), QStringList({"Speakers", "A", "C"}));
+        QCOMPARE(m.SourceCount(0), 2);
+        QCOMPARE(m.LineInfoAt(0, 1), &play->Connections.Items(1)->LineInfo);
+        QCOMPARE(m.DestinationName(1), QStringLiteral("Voice"));
+        QCOMPARE(m.DestinationLine(1), &m.Destinations()->Items(1)->LineInfo);
+        for (int dest : {-1, 2, 187}) {
+            QVERIFY(!m.Destination(dest) && !m.DestinationLine(dest) && !m.LineInfoAt(dest, -1));
+            QCOMPARE(m.SourceCount(dest), 0);
+            QVERIFY(m.LineNames(dest).isEmpty() && m.DestinationName(dest).isEmpty());
+            QVERIFY(!m.GetLineLevels(dest, -1));
+        }
+        for (int conn : {-2, 2}) QVERIFY(!m.LineInfoAt(0, conn) && !m.GetLineLevels(0, conn));
+        // A volume and a mute: the levels and the mute state, as one value.
+        const std::optional<LineLevels> levels = m.GetLineLevels(0, -1);
+        QVERIFY(levels && levels->Left >= 0 && levels->Mute >= 0 && !levels->VolDisabled && !levels->MuteDisabled);
+        // A volume alone: no mute of its own, nor a source list to stand for one.
+        const std::optional<LineLevels> source = m.GetLineLevels(0, 0);
+        QVERIFY(source && source->Left >= 0 && source->Mute == -1 && source->MuteDisabled);
     }
 
     void mixerIdAssignmentRules() {
@@ -98,6 +118,7 @@ private slots:
         m.SetMixerId(0);
         QCOMPARE(m.MixerId(), -1);
         QVERIFY(!m.Destinations());
+        QVERIFY(!m.Destination(0) && !m.LineInfoAt(0, -1) && m.LineNames(0).isEmpty() && m.SourceCount(0) == 0);
         // A card plugged in later is counted once the event loop has told of
         // it; another object opened from that handler, before its own turn
         // to hear of the card, opens it too.
@@ -152,9 +173,7 @@ private slots:
         UINT index = 9;
         QCOMPARE(f.service->mixerGetID(m.MixerHandle(), &index, MIXER_OBJECTF_HMIXER), MMSYSERR_NOERROR);
         QCOMPARE(index, 0u);
-        int left = -2, right = -2, mute = -2;
-        bool stereo = false, volDisabled = false, muteDisabled = false;
-        QVERIFY(m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+        QVERIFY(m.GetLineLevels(0, -1));
 
         // Reopening index 0 right after a card took that place, before the
         // event loop told of it, opens the new card, not the tree it held.
@@ -186,10 +205,8 @@ private slots:
         QVERIFY(!other.DeviceGone());
 
         QVERIFY(m.Destinations() && m.Destinations()->Count() > 0);
-        int left = 7, right = 7, mute = 7;
-        bool stereo = true, volDisabled = false, muteDisabled = false;
-        QVERIFY(!m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
-        QVERIFY(!stereo);
+        int left = 7, right = 7;
+        QVERIFY(!m.GetLineLevels(0, -1));
         QVERIFY(!m.SetLineLevels(0, -1, 1000, 1000, 0));
         bool muted = true;
         QVERIFY(!m.GetLineMute(0, -1, muted));
@@ -202,7 +219,7 @@ private slots:
         m.SetMixerId(0);
         QVERIFY(!m.DeviceGone());
         QCOMPARE(m.MixerId(), 0);
-        QVERIFY(m.GetLineLevels(0, -1, left, right, mute, stereo, volDisabled, muteDisabled));
+        QVERIFY(m.GetLineLevels(0, -1));
         QCOMPARE(f.service->openHandleCount(), 2);
     }
 

@@ -38,7 +38,16 @@ struct Levels {
 
 Levels levels(TAudioMixer& m, int dest, int conn) {
     Levels l;
-    l.ok = m.GetLineLevels(dest, conn, l.left, l.right, l.mute, l.stereo, l.volDisabled, l.muteDisabled);
+    const std::optional<LineLevels> v = m.GetLineLevels(dest, conn);
+    l.ok = v.has_value();
+    if (v) {
+        l.left = v->Left;
+        l.right = v->Right;
+        l.mute = v->Mute;
+        l.stereo = v->Stereo;
+        l.volDisabled = v->VolDisabled;
+        l.muteDisabled = v->MuteDisabled;
+    }
     return l;
 }
 

@@ -17,6 +17,7 @@
 #include "strips/channel_strip.h"
 #include "support/recorded_messages.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QTest>
 
@@ -42,6 +43,8 @@ struct MixerWindows {
     T* inRec(const char* name) const {
         return rec->findChild<T*>(QString::fromLatin1(name));
     }
+    // The menu's card item i (card1 ... card5).
+    QAction* card(int i) const { return rec->findChild<QAction*>(QStringLiteral("card%1").arg(i + 1)); }
     // A strip's panel (cha0, cha2, ...) in its window.
     static QWidget* panel(const ChannelStrip* strip) {
         return static_cast<QWidget*>(strip->parent())

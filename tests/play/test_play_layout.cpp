@@ -47,8 +47,8 @@ private slots:
         // The dialog's boxes take the names; boxes of missing lines hide.
         QCOMPARE(w.ctx.Form4()->box("BWCCCheckBox4")->text(), QStringLiteral("Src2"));
         QVERIFY(w.ctx.Form4()->box("BWCCCheckBox5")->isHidden());
-        QCOMPARE(w.ctx.Form4()->Label2->text(), QStringLiteral("Speakers"));
-        QCOMPARE(w.ctx.Form4()->Label14->text(), QStringLiteral("Test Card"));
+        QCOMPARE(w.ctx.Form4()->findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Speakers"));
+        QCOMPARE(w.ctx.Form4()->findChild<QLabel*>(QStringLiteral("Label14"))->text(), QStringLiteral("Test Card"));
     }
 
     void untickedBoxesHideStripsAndCloseTheGaps() {

@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(w.inRec<QLabel>("Label15")->text(), QStringLiteral("Line"));
         QCOMPARE(w.inRec<QLabel>("Label16")->text(), QString());
         QCOMPARE(w.inRec<QLabel>("Label14")->text(), QStringLiteral("Recording Test Card"));
-        QCOMPARE(w.f1->ComboBox3->count(), 3);
+        QCOMPARE(w.play<QComboBox>("ComboBox3")->count(), 3);
         QCOMPARE(w.ctx.Form4()->box("BWCCCheckBox14")->text(), QStringLiteral("Line"));
         // Mono source: one fader for both, no link button.
         QVERIFY(w.inRec("lr2")->isHidden());
@@ -185,8 +185,8 @@ private slots:
     void cardMenu() {
         {
             MixerWindows w(cardWith({}));
-            QCOMPARE(w.rec->card[0]->text(), QStringLiteral("Test Card"));
-            for (int i = 1; i < 5; ++i) QVERIFY(!w.rec->card[i]->isVisible());
+            QCOMPARE(w.card(0)->text(), QStringLiteral("Test Card"));
+            for (int i = 1; i < 5; ++i) QVERIFY(!w.card(i)->isVisible());
             QCOMPARE(w.rec->findChild<QMenu*>("PopupMenu"), w.rec->PopupMenu);
         }
         {
@@ -199,16 +199,16 @@ private slots:
                                .arg(i);
             MixerWindows w(QStringLiteral("{\"devices\": [%1]}").arg(devices.join(QLatin1Char(','))).toUtf8());
             for (int i = 0; i < 5; ++i) {
-                QCOMPARE(w.rec->card[i]->text(), QStringLiteral("Audio card %1").arg(i + 1));
-                QVERIFY(w.rec->card[i]->isVisible());
+                QCOMPARE(w.card(i)->text(), QStringLiteral("Audio card %1").arg(i + 1));
+                QVERIFY(w.card(i)->isVisible());
             }
         }
         MixerWindows w(SimDriver::demoJson());
-        QCOMPARE(w.rec->card[0]->text(), QStringLiteral("Tavlo Demo Card"));
-        QCOMPARE(w.rec->card[1]->text(), QStringLiteral("Tavlo Demo USB Headset"));
-        QVERIFY(w.rec->card[1]->isVisible());
-        QVERIFY(!w.rec->card[2]->isVisible());
-        QCOMPARE(w.rec->card[2]->text(), QStringLiteral("Audio card 3"));
+        QCOMPARE(w.card(0)->text(), QStringLiteral("Tavlo Demo Card"));
+        QCOMPARE(w.card(1)->text(), QStringLiteral("Tavlo Demo USB Headset"));
+        QVERIFY(w.card(1)->isVisible());
+        QVERIFY(!w.card(2)->isVisible());
+        QCOMPARE(w.card(2)->text(), QStringLiteral("Audio card 3"));
     }
 };
 

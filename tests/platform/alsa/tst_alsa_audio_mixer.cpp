@@ -43,7 +43,12 @@ struct Levels {
 
 Levels levels(TAudioMixer& mixer, int dest, int conn) {
     Levels l;
-    if (!mixer.GetLineLevels(dest, conn, l.left, l.right, l.mute, l.stereo, l.volDisabled, l.muteDisabled)) l.left = -3;
+    const std::optional<LineLevels> v = mixer.GetLineLevels(dest, conn);
+    if (!v) {
+        l.left = -3;
+        return l;
+    }
+    l = {v->Left, v->Right, v->Mute, v->Stereo, v->VolDisabled, v->MuteDisabled};
     return l;
 }
 

@@ -1,15 +1,7 @@
-// The mixer windows as windows: their tray icons, corner buttons, shows and
-// hides with their animation, the magnet that keeps them together, the
-// popup menu on every right click, and the end of the splash phase.
-//
-// The playback window's two tray icons have crossed handlers: its
-// TrayIconF1 runs TrayIconF2Click (this window) and TrayIconF2DblClick
-// (the master mute), its TrayIconF2 runs TrayIconF1Click (both windows).
-// Every tray click is ignored during the splash phase.
+#include "app/window_shows.h"
 
 #include "app/log.h"
 #include "app/magnet.h"
-#include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "config/channel_dialog.h"
 #include "controls/smooth_show.h"
@@ -20,7 +12,6 @@
 #include "strips/shared_state.h"
 
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 namespace {
@@ -36,13 +27,13 @@ bool hostShowsTrayMenu() {
 
 }  // namespace
 
-void MixerController::connectWindows() {
-    TForm1& play = w_.play;
-    Trec& rec = w_.rec;
-    TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+WindowShows::WindowShows(const ControllerScope& scope, const std::function<bool()>& trayAvailable)
+    : s_(scope), trayAvailable_(trayAvailable) {
+    TForm1& play = s_.w.play;
+    Trec& rec = s_.w.rec;
 
     const bool hostMenu = hostShowsTrayMenu();
-    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1, w_.vu.TrayIconF1}) {
+    for (TTrayIconF* icon : {play.TrayIconF1, play.TrayIconF2, rec.TrayIconF1, s_.w.vu.TrayIconF1}) {
         icon->SetPopupMenu(rec.PopupMenu);
         icon->SetHostMenu(hostMenu);
     }
@@ -53,41 +44,47 @@ void MixerController::connectWindows() {
     rec.TrayIconF1->OnClick = [this](TTrayIconF*) { recTrayIconF1Click(); };
     rec.TrayIconF1->OnDblClick = [this](TTrayIconF*) { recTrayIconF1DblClick(); };
 
-    connect(&play, &TForm1::cornerClicked, this, &MixerController::Panel2Click);
-    connect(&rec, &Trec::cornerClicked, this, &MixerController::recPanel2Click);
-    connect(play.Timer2, &QTimer::timeout, this, &MixerController::Timer2Timer);
-    connect(rec.Timer1, &QTimer::timeout, this, &MixerController::magnetStep);
+    connect(&play, &TForm1::cornerClicked, this, &WindowShows::Panel2Click);
+    connect(&rec, &Trec::cornerClicked, this, &WindowShows::recPanel2Click);
+    connect(play.Timer2, &QTimer::timeout, this, &WindowShows::Timer2Timer);
+    connect(&rec, &Trec::magnetStepDue, this, &WindowShows::magnetStep);
     play.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
     rec.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
-    w_.dialog.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
+    s_.w.dialog.SmoothShow1->OnFinish = [](TSmoothShow* s) { s->SetEnabled(false); };
 
-    for (TavloWindow* window : std::initializer_list<TavloWindow*>{&play, &rec, &w_.vu, &w_.dialog})
-        connect(window, &TavloWindow::menuRequested, this, [this](QPoint at) { w_.rec.PopupMenu->popup(at); });
+    for (TavloWindow* window : std::initializer_list<TavloWindow*>{&play, &rec, &s_.w.vu, &s_.w.dialog})
+        connect(window, &TavloWindow::menuRequested, this, [this](QPoint at) { s_.w.rec.PopupMenu->popup(at); });
     // Activation starts the magnet, leaving or hiding either window stops it.
     for (TavloWindow* window : std::initializer_list<TavloWindow*>{&play, &rec}) {
         connect(window, &TavloWindow::activated, this, [this] {
-            if (w_.rec.magnet->isChecked()) w_.rec.Timer1->start();
+            if (s_.w.rec.magnetChecked()) s_.w.rec.startMagnet();
         });
         // The other window's activation may come before this one's leaving.
         connect(window, &TavloWindow::deactivated, this, [this] {
-            if (!w_.play.isActiveWindow() && !w_.rec.isActiveWindow()) w_.rec.Timer1->stop();
+            if (!s_.w.play.isActiveWindow() && !s_.w.rec.isActiveWindow()) s_.w.rec.stopMagnet();
         });
-        connect(window, &TavloWindow::hidden, rec.Timer1, &QTimer::stop);
+        connect(window, &TavloWindow::hidden, &rec, &Trec::stopMagnet);
     }
     // The window manager's minimise takes a mixer window into its tray icon.
-    connect(&play, &TavloWindow::minimized, this, [this] { minimizeToTray(w_.play); });
-    connect(&rec, &TavloWindow::minimized, this, [this] { minimizeToTray(w_.rec); });
+    connect(&play, &TavloWindow::minimized, this, [this] { minimizeToTray(s_.w.play); });
+    connect(&rec, &TavloWindow::minimized, this, [this] { minimizeToTray(s_.w.rec); });
 }
 
-bool MixerController::animationOn() const { return w_.rec.SmoothShow1->Tag() == 0; }
+bool WindowShows::animationOn() const { return s_.w.rec.SmoothShow1->Tag() == 0; }
 
-const QIcon& MixerController::masterPicture(bool windowShown) const {
-    const TForm1::TrayPictures& p = w_.play.pictures;
-    if (!w_.play.MasterSounding()) return p.soundnoi;
+const QIcon& WindowShows::masterPicture(bool windowShown) const {
+    const TForm1::TrayPictures& p = s_.w.play.pictures;
+    if (!s_.w.play.MasterSounding()) return p.soundnoi;
     return windowShown ? p.soundyesno : p.soundyesi;
 }
 
-void MixerController::hideWindow(QWidget& window, TSmoothShow& animation) {
+void WindowShows::showShownPictures() {
+    s_.w.rec.TrayIconF1->SetIcon(s_.w.rec.recino);
+    s_.w.play.TrayIconF2->SetIcon(s_.w.play.pictures.recplayno);
+    s_.w.play.TrayIconF1->SetIcon(masterPicture(true));
+}
+
+void WindowShows::hideWindow(QWidget& window, TSmoothShow& animation) {
     if (animationOn()) {
         animation.SetReverse(true);
         animation.SetEnabled(true);
@@ -96,7 +93,7 @@ void MixerController::hideWindow(QWidget& window, TSmoothShow& animation) {
     if (animationOn()) animation.Execute();
 }
 
-void MixerController::showWindow(QWidget& window, TSmoothShow& animation) {
+void WindowShows::showWindow(QWidget& window, TSmoothShow& animation) {
     if (animationOn()) {
         animation.SetReverse(false);
         animation.SetEnabled(true);
@@ -105,10 +102,10 @@ void MixerController::showWindow(QWidget& window, TSmoothShow& animation) {
     window.show();
 }
 
-void MixerController::minimizeToTray(TavloWindow& window) {
-    if (!TrayAvailable()) return;  // nowhere to go: the window manager keeps it
+void WindowShows::minimizeToTray(TavloWindow& window) {
+    if (!trayAvailable_()) return;  // nowhere to go: the window manager keeps it
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-    if (&window == &w_.play)
+    if (&window == &s_.w.play)
         Panel2Click();
     else
         recPanel2Click();
@@ -116,16 +113,16 @@ void MixerController::minimizeToTray(TavloWindow& window) {
 
 // --- the playback window ------------------------------------------------------
 
-void MixerController::Panel2Click() {
-    TForm1& play = w_.play;
+void WindowShows::Panel2Click() {
+    TForm1& play = s_.w.play;
     play.TrayIconF1->SetIcon(masterPicture(false));
-    if (!w_.rec.isVisible()) play.TrayIconF2->SetIcon(play.pictures.recplay);
+    if (!s_.w.rec.isVisible()) play.TrayIconF2->SetIcon(play.pictures.recplay);
     hideWindow(play, *play.SmoothShow1);
 }
 
-void MixerController::TrayIconF2Click() {
-    if (state_.StartingUp) return;
-    TForm1& play = w_.play;
+void WindowShows::TrayIconF2Click() {
+    if (s_.state.StartingUp) return;
+    TForm1& play = s_.w.play;
     if (play.isVisible()) {
         play.TrayIconF1->SetIcon(masterPicture(false));
         hideWindow(play, *play.SmoothShow1);
@@ -135,19 +132,19 @@ void MixerController::TrayIconF2Click() {
     }
 }
 
-void MixerController::TrayIconF2DblClick() {
-    if (state_.StartingUp) return;
-    TForm1& play = w_.play;
+void WindowShows::TrayIconF2DblClick() {
+    if (s_.state.StartingUp) return;
+    TForm1& play = s_.w.play;
     play.ToggleMasterMute();
     const QIcon& picture = play.MasterSounding() ? play.pictures.soundyesi : play.pictures.soundnoi;
     play.TrayIconF1->SetIcon(picture);
     play.setWindowIcon(picture);
 }
 
-void MixerController::TrayIconF1Click() {
-    if (state_.StartingUp) return;
-    TForm1& play = w_.play;
-    Trec& rec = w_.rec;
+void WindowShows::TrayIconF1Click() {
+    if (s_.state.StartingUp) return;
+    TForm1& play = s_.w.play;
+    Trec& rec = s_.w.rec;
     // The playback window alone decides: with only the recording window
     // shown, a click shows both.
     if (play.isVisible()) {
@@ -157,30 +154,28 @@ void MixerController::TrayIconF1Click() {
         hideWindow(play, *play.SmoothShow1);
         hideWindow(rec, *rec.SmoothShow1);
     } else {
-        rec.TrayIconF1->SetIcon(rec.recino);
-        play.TrayIconF2->SetIcon(play.pictures.recplayno);
-        play.TrayIconF1->SetIcon(masterPicture(true));
+        showShownPictures();
         showWindow(rec, *rec.SmoothShow1);
         play.Timer2->start();
     }
 }
 
-void MixerController::TrayIconF1DblClick() {
-    if (state_.StartingUp) return;
-    w_.play.TrayIconF2->SetIcon(w_.play.pictures.recplay);
+void WindowShows::TrayIconF1DblClick() {
+    if (s_.state.StartingUp) return;
+    s_.w.play.TrayIconF2->SetIcon(s_.w.play.pictures.recplay);
 }
 
-void MixerController::Timer2Timer() {
-    w_.play.Timer2->stop();
-    showWindow(w_.play, *w_.play.SmoothShow1);
-    w_.play.activateWindow();
+void WindowShows::Timer2Timer() {
+    s_.w.play.Timer2->stop();
+    showWindow(s_.w.play, *s_.w.play.SmoothShow1);
+    s_.w.play.activateWindow();
 }
 
 // --- the recording window -------------------------------------------------------
 
-void MixerController::recTrayIconF1Click() {
-    if (state_.StartingUp) return;
-    Trec& rec = w_.rec;
+void WindowShows::recTrayIconF1Click() {
+    if (s_.state.StartingUp) return;
+    Trec& rec = s_.w.rec;
     if (rec.isVisible()) {
         rec.TrayIconF1->SetIcon(rec.reci);
         hideWindow(rec, *rec.SmoothShow1);
@@ -190,65 +185,87 @@ void MixerController::recTrayIconF1Click() {
     }
 }
 
-void MixerController::recTrayIconF1DblClick() {
-    if (state_.StartingUp) return;
-    w_.rec.TrayIconF1->SetIcon(w_.rec.reci);
+void WindowShows::recTrayIconF1DblClick() {
+    if (s_.state.StartingUp) return;
+    s_.w.rec.TrayIconF1->SetIcon(s_.w.rec.reci);
 }
 
-void MixerController::recPanel2Click() {
-    Trec& rec = w_.rec;
+void WindowShows::recPanel2Click() {
+    Trec& rec = s_.w.rec;
     rec.TrayIconF1->SetIcon(rec.reci);
-    if (!w_.play.isVisible()) w_.play.TrayIconF2->SetIcon(w_.play.pictures.recplay);
+    if (!s_.w.play.isVisible()) s_.w.play.TrayIconF2->SetIcon(s_.w.play.pictures.recplay);
     hideWindow(rec, *rec.SmoothShow1);
 }
 
 // Timer1 of the recording window: the window the user is moving leads.
-void MixerController::magnetStep() {
-    TForm1& play = w_.play;
-    Trec& rec = w_.rec;
-    rec.Timer1->stop();
+void WindowShows::magnetStep() {
+    TForm1& play = s_.w.play;
+    Trec& rec = s_.w.rec;
+    rec.stopMagnet();
     if (play.isActiveWindow())
         rec.move(recordingBelow(play.geometry(), rec.size()));
     else
         play.move(playbackAbove(rec.geometry(), play.size()));
-    rec.Timer1->start();
-    if (w_.vu.isVisible()) w_.vu.raise();
+    rec.startMagnet();
+    if (s_.w.vu.isVisible()) s_.w.vu.raise();
 }
 
 // --- end of the splash phase ------------------------------------------------------
 
-void MixerController::Timer1Timer() {
-    SharedState& s = state_;
-    TForm1& play = w_.play;
-    Trec& rec = w_.rec;
-    for (TTrayIconF* icon : {play.TrayIconF2, play.TrayIconF1, rec.TrayIconF1, w_.vu.TrayIconF1}) icon->SetActive(true);
+void WindowShows::Timer1Timer() {
+    SharedState& s = s_.state;
+    TForm1& play = s_.w.play;
+    Trec& rec = s_.w.rec;
+    for (TTrayIconF* icon : {play.TrayIconF2, play.TrayIconF1, rec.TrayIconF1, s_.w.vu.TrayIconF1})
+        icon->SetActive(true);
     s.StartingUp = false;
     play.Timer1->stop();
-    w_.splash.hideSplash();
+    s_.w.splash.hideSplash();
     // Where the configuration put no place, the recording window waits below
     // the playback window (centred under it with the magnet on), not under it.
     if (!rec.designedPlacement()) {
-        if (rec.magnet->isChecked())
+        if (rec.magnetChecked())
             rec.move(recordingBelow(play.geometry(), rec.size()));
         else
             rec.move(play.x(), play.y() + play.height() + 4);
     }
-    if (TrayAvailable()) return;  // the mixers wait in the tray
+    if (trayAvailable_()) return;  // the mixers wait in the tray
     // No tray to bring them up from: both show at once.
     qCInfo(lcInit) << "no system tray: the mixer windows show at once";
-    rec.TrayIconF1->SetIcon(rec.recino);
-    play.TrayIconF2->SetIcon(play.pictures.recplayno);
-    play.TrayIconF1->SetIcon(masterPicture(true));
+    showShownPictures();
     rec.show();
     play.show();
     play.activateWindow();
 }
 
-void MixerController::showMixers() {
+void WindowShows::showMixers() {
     // A second start asks for the windows; with them hidden and no tray
     // there would be no other way back.
-    if (state_.StartingUp || ending_) return;
-    if (!w_.play.isVisible()) TrayIconF1Click();
-    w_.play.raise();
-    w_.rec.raise();
+    if (s_.state.StartingUp) return;
+    if (!s_.w.play.isVisible()) TrayIconF1Click();
+    s_.w.play.raise();
+    s_.w.rec.raise();
+}
+
+// --- dialogs of the program -------------------------------------------------------
+
+void WindowShows::lowerMixers() {
+    s_.w.play.setStayOnTop(false);
+    s_.w.rec.setStayOnTop(false);
+    s_.w.vu.setStayOnTop(false);
+    s_.w.rec.stopMagnet();
+}
+
+void WindowShows::raiseMixers() {
+    s_.w.play.setStayOnTop(true);
+    s_.w.rec.setStayOnTop(true);
+    s_.w.vu.setStayOnTop(true);
+    if (s_.w.rec.magnetChecked() && s_.w.play.isVisible() && s_.w.rec.isVisible()) s_.w.rec.startMagnet();
+}
+
+void WindowShows::raiseMixersAfterAbout() {
+    s_.w.play.setStayOnTop(true);
+    s_.w.rec.setStayOnTop(true);
+    s_.w.vu.setStayOnTop(true);
+    if (s_.w.rec.magnetChecked()) s_.w.rec.startMagnet();
 }
