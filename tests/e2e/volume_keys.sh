@@ -46,7 +46,7 @@ IFS=+ read -r _ SX SY <<<"$SPEAKER"
 eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Tavlo level$' | head -n1)")"
 [ "$Y" -ge $((SY + 22)) ] && [ "$Y" -le $((SY + 60)) ] && [ "$X" -le $((SX + 22)) ] && [ $((X + WIDTH)) -ge "$SX" ] ||
   fail "the level is at $X,$Y ${WIDTH}x$HEIGHT, the speaker icon at $SX,$SY"
-sleep 1
+sleep 0.3
 level || fail "the level went before its time"
 wait_for bash -c "! xdotool search --onlyvisible --name '^Tavlo level\$'" || fail "the level stayed"
 
