@@ -144,7 +144,7 @@ void VolumeKeys::grabAll() {
     xcb_flush(c);
     QStringList taken;
     QStringList left;
-    for (const Grab& g : grabs_) taken << QString::fromLatin1(keyName(g.key));
+    for (Key key : Taken()) taken << QString::fromLatin1(keyName(key));
     for (Key key : refused_) left << QString::fromLatin1(keyName(key));
     if (!left.isEmpty())
         qCInfo(lcKeys).noquote() << "another program holds" << left.join(QStringLiteral(", "))
