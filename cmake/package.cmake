@@ -9,7 +9,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "Tavlo sets the volumes of the sound cards from compact, skinned, borderless"
   "windows that stay on top and wait in the tray: a playback mixer with treble"
   "and bass, a recording mixer where the recorded source is chosen, and a VU"
-  "window. It drives ALSA sound cards and comes with simulated demo cards."
+  "window. The volume keys and the wheel on its tray icon set the master."
+  "It drives the desktop's sound server (PulseAudio or PipeWire) or ALSA sound"
+  "cards directly, and comes with simulated demo cards."
   "tavlo-mixerctl lists, reads, sets and watches the same controls from a"
   "terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -1,6 +1,8 @@
 // Tavlo: a small skinned mixer for the desktop.
 
 #include "app/app_context.h"
+#include "app/command_line.h"
+#include "app/master_keys.h"
 #include "app/mixer_controller.h"
 #include "app/splash.h"
 #include "app/user_messages.h"
@@ -11,8 +13,11 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -42,6 +47,23 @@ void preferX11() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The command line is answered before a display is looked for.
+    const std::string program = argc > 0 ? argv[0] : "tavlo";
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            std::fputs(CommandLineHelp(program).c_str(), stdout);
+            return kExitAnswered;
+        case CommandLine::Action::Version:
+            std::printf("tavlo %s\n", TAVLO_VERSION);
+            return kExitAnswered;
+        case CommandLine::Action::Refuse:
+            std::fprintf(stderr, "tavlo: unknown option \"%s\"; try \"%s --help\"\n", line.refused.c_str(),
+                         program.c_str());
+            return kExitUsage;
+        case CommandLine::Action::Run:
+            break;
+    }
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "tavlo: no display found. Run it on an X11 or Wayland desktop, or under a virtual display: "
@@ -88,6 +110,8 @@ int main(int argc, char* argv[]) {
         splash.show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
+    // The volume keys and the wheel on the speaker's tray icon.
+    MasterKeys keys(context.state(), *context.Form1(), *context.rec(), *context.controller());
     InstanceBell bell(QStringLiteral("Tavlo"));
     QObject::connect(&bell, &InstanceBell::rung, context.controller(), &MixerController::showMixers);
     return QApplication::exec();

@@ -79,6 +79,7 @@ void MixerController::Button1Click() { setup_->Button1Click(); }
 void MixerController::Button5Click() { setup_->Button5Click(); }
 void MixerController::Timer1Timer() { shows_->Timer1Timer(); }
 void MixerController::magnetStep() { shows_->magnetStep(); }
+void MixerController::TrayIconF2DblClick() { shows_->TrayIconF2DblClick(); }
 
 void MixerController::showMixers() {
     if (watch_->ending()) return;

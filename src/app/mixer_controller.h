@@ -54,6 +54,8 @@ public:
     void magnetStep();
     // A second start of the program asks for the mixer windows.
     void showMixers();
+    // The speaker tray icon's double click: the master's mute (the mute key).
+    void TrayIconF2DblClick();
     // The menu's card item k (card1Click ... card5Click).
     void switchCard(int k);
     // The menu's "Save your configuration", true when saved.

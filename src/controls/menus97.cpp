@@ -1,6 +1,7 @@
 #include "controls/menus97.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
@@ -333,10 +334,10 @@ private:
 };
 
 TPopupMenus97::TPopupMenus97(QObject* parent)
-    : QObject(parent), style_(std::make_unique<Style>(*this)), font_(QStringLiteral("Arial")) {
+    // The items in the desktop's menu font, as every other menu on it.
+    : QObject(parent), style_(std::make_unique<Style>(*this)), font_(QApplication::font("QMenu")) {
     bannerFont_ = QFont(QStringLiteral("Arial"));
     bannerFont_.setPointSize(12);
-    font_.setPixelSize(12);
     hiliteFont_ = font_;
 }
 

@@ -107,6 +107,7 @@ public:
     const std::vector<QPixmap>& Images() const { return images_; }
     void SetImages(std::vector<QPixmap> Value);
 
+    // The desktop's menu font until set.
     QFont Font() const { return font_; }
     void SetFont(const QFont& Value);
     QColor FontColor() const { return fontColor_; }

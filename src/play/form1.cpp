@@ -141,6 +141,14 @@ void TForm1::ToggleMasterMute() {
     master->WriteLeft();
 }
 
+void TForm1::StepMaster(int delta) { strips_.front()->StepLevels(delta); }
+
+TForm1::MasterShown TForm1::Master() const {
+    const ChannelStrip* master = strips_.front();
+    return {master->Bound(), master->Name(), master->LeftReadout(),
+            master->Linked() ? master->LeftReadout() : master->RightReadout(), master->MuteOn()};
+}
+
 void TForm1::lrrlMouseDown() {
     TPanel* b = tone->lrrl;
     const bool swap = b->Caption() == QStringLiteral("<L R>");

@@ -66,6 +66,18 @@ public:
     bool MasterSounding() const;
     // The master strip's mute toggled and written (the tray's double click).
     void ToggleMasterMute();
+    // The master strip's levels stepped by delta read-out units and written
+    // (the volume keys, the wheel on the tray icon).
+    void StepMaster(int delta);
+    // What the master strip shows.
+    struct MasterShown {
+        bool bound;
+        QString name;
+        int left;
+        int right;
+        bool muted;
+    };
+    MasterShown Master() const;
 
     void lrrlMouseDown();
 

@@ -50,6 +50,13 @@ public:
     void WriteLeft();
     // Right write routine: both levels and mute.
     void WriteRight();
+    // Both channels (the left alone when linked) stepped by delta read-out
+    // units within 0..99, each change written as a step button writes it,
+    // under the guard. Nothing while a fader is dragged.
+    void StepLevels(int delta);
+    // The read-outs' values, left and right.
+    int LeftReadout() const;
+    int RightReadout() const;
     // Between these two, reads write nothing back; FlushWrites then runs
     // the write routines those reads would have run, in the same order and
     // with the same values. A refresh shows what it read before writing it

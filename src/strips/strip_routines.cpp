@@ -202,6 +202,19 @@ void ChannelStrip::WheelStep(Side side, int direction) {
     stepReadout(readout, direction, state_.StepSize);
 }
 
+void ChannelStrip::StepLevels(int delta) {
+    if (!Bound() || state_.ChangeGuard.dragging()) return;
+    const ChangeGuard::Hold writing = state_.ChangeGuard.hold();
+    const auto step = [delta](TTwoDigitEdit* readout) {
+        readout->setText(QString::number(std::clamp(readout->Value() + delta, 0, 99)));
+    };
+    step(left_.readout);
+    if (!Linked()) step(right_.readout);
+}
+
+int ChannelStrip::LeftReadout() const { return left_.readout->Value(); }
+int ChannelStrip::RightReadout() const { return right_.readout->Value(); }
+
 // --- fader drag -----------------------------------------------------------
 
 void ChannelStrip::CursorDown(Side side, int y) {

@@ -248,6 +248,7 @@ private:
 QString mixerCtlUsage() {
     return QStringLiteral(
         "usage: tavlo-mixerctl [-d N] COMMAND\n"
+        "       tavlo-mixerctl --help | --version\n"
         "  list                 the mixer devices with their product names\n"
         "  dump [N]             device N's lines and controls with their current values\n"
         "  get ID               a control's values (device 0, or -d N)\n"

@@ -3,12 +3,15 @@
 // with the card choice, About and the exit, and a desktop without a tray.
 
 #include "app/magnet.h"
+#include "app/master_keys.h"
 #include "app/splash.h"
 #include "config/channel_dialog.h"
 #include "config/config_test_home.h"
 #include "config/write_faults.h"
+#include "controls/level_balloon.h"
 #include "controls/smooth_show.h"
 #include "controls/tray_icon.h"
+#include "controls/volume_keys.h"
 #include "platform/single_instance.h"
 #include "play/mixer_windows.h"
 #include "strips/window_frame.h"
@@ -20,6 +23,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -106,6 +110,67 @@ private slots:
         QVERIFY(shows(w.f1->TrayIconF1, w.f1->pictures.soundnoi));
         QCOMPARE(w.play<TPanel>("mut1")->Color(), kRed);
         QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+    }
+
+    // The volume keys and the wheel on the speaker icon, with the windows in
+    // the tray: the master strip and the card move by five read-outs, the
+    // mute as the icon's double click sets it, the on-screen level says so
+    // and goes; no echo refreshes, the guard ends at 0.
+    void masterFromTheKeysAndTheWheel() {
+        Running w;
+        MasterKeys keys(w.ctx.state(), *w.f1, *w.rec, *w.ctl);
+        QVERIFY(keys.keys().Taken().isEmpty());  // offscreen: nothing to grab
+        const DWORD volumeId = w.controlId(0, -1, 0);
+        const DWORD muteId = w.controlId(0, -1, 1);
+        const int start = w.f1->Master().left;
+        const int refreshes = w.ctl->refreshCount();
+        const auto card = [&] { return w.driver->values(0, volumeId); };
+        // 99 is the top of the range.
+        const auto level = [](int readout) {
+            return std::vector<DWORD>(2, readout >= 99 ? 65535u : DWORD(readout * 655));
+        };
+
+        emit keys.keys().stepRequested(+1);
+        QCOMPARE(w.f1->Master().left, start + MasterKeys::kStep);
+        QCOMPARE(card(), level(start + 5));
+        const TLevelBalloon& balloon = keys.levelBalloon();
+        QVERIFY(balloon.isVisible());
+        QCOMPARE(balloon.Text(), QStringLiteral("%1: %2").arg(w.f1->Master().name).arg(start + 5));
+        QVERIFY(!w.f1->Master().name.isEmpty());
+
+        // A notch down on the icon; half notches add up to one.
+        const auto wheel = [&](int delta) {
+            QWheelEvent e(QPointF(), QPointF(), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+            return QCoreApplication::sendEvent(w.f1->TrayIconF1->Tray(), &e);
+        };
+        QVERIFY(wheel(-120));
+        QCOMPARE(card(), level(start));
+        wheel(-60);
+        QCOMPARE(card(), level(start));
+        wheel(-60);
+        QCOMPARE(card(), level(start - 5));
+
+        emit keys.keys().muteRequested();
+        QCOMPARE(w.driver->values(0, muteId), std::vector<DWORD>{1});
+        QVERIFY(shows(w.f1->TrayIconF1, w.f1->pictures.soundnoi));
+        QCOMPARE(balloon.Text(), QStringLiteral("%1: muted").arg(w.f1->Master().name));
+        emit keys.keys().muteRequested();
+        QCOMPARE(w.driver->values(0, muteId), std::vector<DWORD>{0});
+
+        // The top of the range holds.
+        for (int i = 0; i < 30; ++i) emit keys.keys().stepRequested(+1);
+        QCOMPARE(card(), level(99));
+        MixerWindows::settle();
+        QCOMPARE(w.ctl->refreshCount(), refreshes);
+        QCOMPARE(int(w.ctx.state().ChangeGuard.level()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!balloon.isVisible(), 3000);
+
+        // A mixer window in sight shows the change: no level over it.
+        w.rec->show();
+        emit keys.keys().stepRequested(-1);
+        QCOMPARE(card(), level(94));
+        QVERIFY(!balloon.isVisible());
     }
 
     void cornerButtonsHide() {

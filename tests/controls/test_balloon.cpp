@@ -3,6 +3,7 @@
 
 #include "controls/balloon.h"
 #include "support/test_main.h"
+#include "controls/level_balloon.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -48,6 +49,7 @@ private slots:
     void hintsComeFromToolTips_data();
     void hintsComeFromToolTips();
     void remainingInstanceKeepsHinting();
+    void levelBalloon();
 };
 
 void TestBalloon::widthRules_data() {
@@ -326,6 +328,41 @@ void TestBalloon::remainingInstanceKeepsHinting() {
     QCOMPARE(first.HintWindow()->Text(), QStringLiteral("Tone"));
     first.SetActive(false);
     QVERIFY(first.HintWindow()->isHidden());
+}
+
+// The on-screen level: by a tray icon at the top (below it) or at the
+// bottom (above it), in the corner without one; shown again, it changes its
+// text in place and keeps its full time; then it goes by itself.
+void TestBalloon::levelBalloon() {
+    const QRect area(0, 0, 1024, 740);
+    const LevelBalloonAnchor top = LevelBalloonAnchorFor(QRect(900, 0, 22, 22), area);
+    QCOMPARE(top.Point, QPoint(910, 23));
+    QCOMPARE(top.Position, bpBelowLeft);
+    const LevelBalloonAnchor bottom = LevelBalloonAnchorFor(QRect(900, 718, 22, 22), area);
+    QCOMPARE(bottom.Point, QPoint(910, 716));
+    QCOMPARE(bottom.Position, bpAboveLeft);
+    const LevelBalloonAnchor none = LevelBalloonAnchorFor(QRect(), area);
+    QCOMPARE(none.Point, QPoint(1015, 731));
+    QCOMPARE(none.Position, bpAboveLeft);
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect icon(screen.right() - 40, screen.top(), 22, 22);
+    TLevelBalloon balloon;
+    balloon.ShowLevel(QStringLiteral("Master: 70"), icon);
+    QVERIFY(balloon.isVisible());
+    QVERIFY(balloon.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    QVERIFY(screen.contains(balloon.geometry()));
+    QVERIFY(balloon.geometry().top() > icon.bottom());
+    QVERIFY(balloon.Orientation() == bpBelowLeft || balloon.Orientation() == bpBelowRight);
+    // Its picture is the hint balloon's for that text.
+    QCOMPARE(balloon.Picture(),
+             RenderBalloon(TBalloonBase().Look(), balloon.size(), balloon.Orientation(), QStringLiteral("Master: 70")));
+    QTest::qWait(TLevelBalloon::kShownMs - 500);
+    balloon.ShowLevel(QStringLiteral("Master: muted"), icon);
+    QCOMPARE(balloon.Text(), QStringLiteral("Master: muted"));
+    QTest::qWait(700);
+    QVERIFY(balloon.isVisible());  // a repeat starts its time again
+    QTRY_VERIFY_WITH_TIMEOUT(!balloon.isVisible(), TLevelBalloon::kShownMs);
 }
 
 TAVLO_TEST_MAIN(TestBalloon)

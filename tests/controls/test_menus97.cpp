@@ -347,6 +347,23 @@ private slots:
         QVERIFY(f.card2->isChecked());
     }
 
+    void desktopMenuFont() {
+        // The desktop's menu font, whatever it is, measures and draws the items.
+        const QFont before = QApplication::font("QMenu");
+        QFont desktop(QStringLiteral("DejaVu Serif"));
+        desktop.setPointSize(17);
+        QApplication::setFont(desktop, "QMenu");
+        {
+            Fixture f;
+            QCOMPARE(f.styled.Font(), QApplication::font("QMenu"));
+            QCOMPARE(f.styled.Font().pointSize(), 17);
+            f.shot();
+            QCOMPARE(f.menu->actionGeometry(f.plain).height(),
+                     menus97::MeasuredHeight(QFontMetrics(desktop).height(), f.styled.MarkWidth(), false));
+        }
+        QApplication::setFont(before, "QMenu");
+    }
+
     void detach() {
         Fixture f;
         QStyle* ours = f.menu->style();

@@ -2,7 +2,7 @@
 # Installs the build into a fresh prefix and checks what a desktop needs:
 # both programs, a desktop entry and a metainfo file that validate and
 # agree with each other, the icon at each size (a PNG of that size) and as
-# SVG, and manual pages that format without a warning.
+# SVG, the copyright file, and manual pages that format without a warning.
 #   check_install.sh BUILD_DIR APP_ID ICON_NAME SIZE...
 set -u
 BUILD=${1:?} APP_ID=${2:?} ICON=${3:?}
@@ -30,6 +30,7 @@ if [ -f "$DESKTOP" ]; then
   [ -x "$DIR/bin/$exec_name" ] || fail "the desktop entry starts \"$exec_name\", which is not installed"
   [ "$(sed -n 's/^Icon=//p' "$DESKTOP")" = "$ICON" ] || fail "the desktop entry names another icon"
   grep -qx 'Categories=AudioVideo;Audio;Mixer;' "$DESKTOP" || fail "the desktop entry's categories"
+  grep -q '^Keywords=.*PulseAudio;PipeWire;' "$DESKTOP" || fail "the desktop entry's keywords name no sound server"
 else
   fail "share/applications/$APP_ID.desktop is missing"
 fi
@@ -40,6 +41,8 @@ if [ -f "$METAINFO" ]; then
 else
   fail "share/metainfo/$APP_ID.metainfo.xml is missing"
 fi
+
+grep -q '^Copyright: ' "$DIR/share/doc/tavlo/copyright" 2>/dev/null || fail "share/doc/tavlo/copyright is missing"
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }

@@ -28,6 +28,14 @@ for _ in $(seq 100); do grep -q "control-change id $ID VOLUME \"Master Volume\" 
 grep -q "control-change id $ID VOLUME \"Master Volume\" = 12345 23456" "$WORK/watch" || fail "watch missed a change: $(cat "$WORK/watch")"
 grep -q "= 777 777" "$WORK/watch" || fail "watch missed the second change"
 
+# Answered without a back end (a sound server that does not answer is never asked).
+TAVLO_MIXER=nonsense "$CTL" --help >"$WORK/help" || fail "--help failed"
+grep -q 'usage: tavlo-mixerctl' "$WORK/help" && grep -q TAVLO_MIXER "$WORK/help" || fail "--help said: $(cat "$WORK/help")"
+TAVLO_MIXER=nonsense "$CTL" --version >"$WORK/version" || fail "--version failed"
+grep -qE '^tavlo-mixerctl [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/version" || fail "--version said: $(cat "$WORK/version")"
+"$CTL" --frobnicate 2>"$WORK/err"; [ $? -eq 2 ] || fail "an unknown option did not end with 2"
+grep -q -- '--frobnicate' "$WORK/err" || fail "an unknown option is not named"
+
 refused "$CTL" get 99999 2>"$WORK/err" || fail "unknown control not refused"
 [ "$(wc -l <"$WORK/err")" -eq 1 ] || fail "error is not one line"
 refused "$CTL" set "$ID" 1 2 3 2>/dev/null || fail "wrong value count not refused"

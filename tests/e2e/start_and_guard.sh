@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
 # Starting Tavlo for real: the splash, the refused second copy, a restart
 # after the first copy was killed, the clean refusals, and several copies
-# started at the same instant, of which exactly one runs.
+# started at the same instant, of which exactly one runs. First, the
+# command line, answered without a display.
 . "$(dirname "$0")/lib.sh"
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+nodisplay "$BUILD/tavlo" --help >"$WORK/help" 2>&1 || fail "--help ended with $?: $(cat "$WORK/help")"
+for word in TAVLO_MIXER tavlo.keys tavlo.refresh tavlo.cards --version; do
+  grep -qF -- "$word" "$WORK/help" || fail "--help does not name $word"
+done
+nodisplay "$BUILD/tavlo" --version >"$WORK/version" 2>&1 || fail "--version ended with $?"
+grep -qE '^tavlo [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/version" || fail "--version said: $(cat "$WORK/version")"
+nodisplay "$BUILD/tavlo" --frobnicate 2>"$WORK/unknown.err"; rc=$?
+[ $rc -eq 2 ] && grep -q -- '--frobnicate' "$WORK/unknown.err" || fail "an unknown option ended with $rc: $(cat "$WORK/unknown.err")"
+nodisplay "$BUILD/tavlo" -style 2>/dev/null; [ $? -eq 2 ] || fail "a Qt option without its value was taken"
+nodisplay "$BUILD/tavlo" -style fusion 2>"$WORK/nodisplay.err"; rc=$?
+[ $rc -eq 1 ] && grep -q 'no display' "$WORK/nodisplay.err" || fail "a Qt option was refused ($rc)"
 start_x
 export TAVLO_MIXER=demo
 
