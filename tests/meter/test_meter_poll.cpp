@@ -6,6 +6,7 @@
 
 #include "app/meter_poll.h"
 #include "controls/picture.h"
+#include "meter/vu_panel.h"
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
 #include "play/form1.h"
