@@ -217,9 +217,11 @@ for p in "${programs[@]}"; do
     if [ "$p" = tavlo ]; then
         # The meters with a signal: the VU window beside the mixers (its
         # title clock repaints once a second, so it joins after the silent
-        # sample of the mixers).
+        # sample of the mixers). It opens centred, over the playback mixer,
+        # whose repaints would then never reach the screen: moved aside.
         tavlo_click last
         waitFor 5 visible '^VU by Varnel$' || { echo "Tavlo's VU window did not show" >&2; exit 1; }
+        xdotool search --onlyvisible --name '^VU by Varnel$' windowmove 40 900
         sleep 1
     fi
     say "  signal"

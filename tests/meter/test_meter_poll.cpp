@@ -243,6 +243,21 @@ private slots:
         QCOMPARE(card.meterPeriod(), milliseconds(0));
     }
 
+    void silentReportedMeterRunsNoTimer() {
+        // A card that reports its meters, the meter at 0, the mini-meter
+        // shown: after the level is shown once, nothing is left to wake up.
+        Rig r(twoCards(0));
+        r.state.MeterSourceIndex = 255;
+        r.poll.button2Click();
+        r.play.show();
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+        QCOMPARE(r.vu.Label11->text(), QStringLiteral("0"));
+        QCoreApplication::processEvents();
+        for (const QObject* owner : {static_cast<QObject*>(&r.poll), static_cast<QObject*>(&r.vu)})
+            for (const QTimer* t : owner->findChildren<QTimer*>())
+                QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+    }
+
     void timerRunsFastOnlyWhileAMeterShows() {
         Rig r;
         r.sim.driver->setMeterReports(false);  // a card that cannot tell when its meters move

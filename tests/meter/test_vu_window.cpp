@@ -230,6 +230,12 @@ private slots:
         QTRY_COMPARE(s.LeftPeakHold, 0);
         QCOMPARE(lampsShown(vu.leftLamps), QStringLiteral("0000000000"));
         QCOMPARE(s.RightPeakHold, 7);  // the right side keeps its own 5 s
+
+        // Silence with nothing held runs no release: a meter at rest wakes
+        // nothing up.
+        vu.ShowLevels(0, 0);
+        QVERIFY(!vu.Timer2->isActive());
+        QVERIFY(vu.Timer3->isActive());  // the right side still holds its 7
     }
 
     void overPeakIconKeepsItsFirstTwoSeconds() {
