@@ -113,6 +113,11 @@ void MeterPoll::button2Click() {
         meterMixers_[k].reset();
     else
         meterMixers_[0].reset();
+    // A line that comes or goes (a stream starting) may be the one metered:
+    // reading it is what opens a reported meter, and it would not be read
+    // before the next report of a meter already open.
+    for (auto& m : meterMixers_)
+        if (m) m->OnLineChange = [this](TAudioMixer*, int, int) { RequestUpdate(); };
     qCDebug(lcMeter) << "meter scan:" << rows_.size() << "lines with a meter on" << cards << "cards";
     lastMeterTick_ = 0;
     scanned_ = true;
