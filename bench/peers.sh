@@ -225,10 +225,14 @@ for p in "${programs[@]}"; do
         sleep 1
     fi
     say "  signal"
+    # At the sink's 50 % the tone peaks at about 1,800 of 32,767 on its
+    # monitor, under a VU window's first step (2,000): full volume for it.
+    pactl set-sink-volume fake 100%
     tone_on
     sleep 1
     read -r cpuSignal[$p] rpSignal[$p] pxSignal[$p] <<<"$(cpu_and_repaints "$secs")"
     tone_off
+    pactl set-sink-volume fake 50%
     sleep 1
     say "  reactions"
     "$xwatch" react "$pid" "$reactions" 400 "$(master_title "$p")" -- "${amixer_cmd[@]}" >"$out/react.$p" ||
