@@ -9,7 +9,8 @@
 #   - one session per program: PSS and private memory 5 s after start
 #     (/proc/PID/smaps_rollup), and again once shown; CPU (utime+stime from
 #     /proc/PID/stat) and repaints (XDamage reports on its windows) over
-#     SECONDS shown and silent, then with a tone playing; the reaction to an
+#     SECONDS shown and silent (Tavlo: its mixers), then with a tone playing
+#     (Tavlo: its mixers and its VU window); the reaction to an
 #     outside change (`amixer -D pulse sset Master N%` to the first damage
 #     of its window), REACTIONS times; for Tavlo also every window hidden
 #     in the tray (meter poll live), and a storm of outside changes
@@ -135,7 +136,7 @@ cpu_and_repaints() {
         '{ printf "%s %.1f %.0f", c, $2 / s, $6 / s }' "$bench_tmp/damage.out"
 }
 shown_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
-# Show: Tavlo's mixers and VU window come from the tray; the others show one
+# Show: Tavlo's mixers come from the tray (the VU window joins for the signal); the others show one
 # window of their own.
 show() {
     case $1 in
@@ -143,9 +144,6 @@ show() {
         tavlo_in_tray || { echo "Tavlo did not reach the tray" >&2; exit 1; }
         tavlo_click first
         waitFor 5 visible '^Tavlo by Varnel$' || { echo "Tavlo's mixers did not show" >&2; exit 1; }
-        sleep 0.5
-        tavlo_click last
-        waitFor 5 visible '^VU by Varnel$' || { echo "Tavlo's VU window did not show" >&2; exit 1; }
         ;;
     kmix)
         # kmix starts in the tray: its tray icon's click shows the mixer.
@@ -216,11 +214,25 @@ for p in "${programs[@]}"; do
     say "  shown; silent"
     read -r cpuShown[$p] rpSilent[$p] pxSilent[$p] <<<"$(cpu_and_repaints "$secs")"
     read -r pssShown[$p] _ <<<"$(memory "$pid")"
+    if [ "$p" = tavlo ]; then
+        # The meters with a signal: the VU window beside the mixers (its
+        # title clock repaints once a second, so it joins after the silent
+        # sample of the mixers). It opens centred, over the playback mixer,
+        # whose repaints would then never reach the screen: moved aside.
+        tavlo_click last
+        waitFor 5 visible '^VU by Varnel$' || { echo "Tavlo's VU window did not show" >&2; exit 1; }
+        xdotool search --onlyvisible --name '^VU by Varnel$' windowmove 40 900
+        sleep 1
+    fi
     say "  signal"
+    # At the sink's 50 % the tone peaks at about 1,800 of 32,767 on its
+    # monitor, under a VU window's first step (2,000): full volume for it.
+    pactl set-sink-volume fake 100%
     tone_on
     sleep 1
     read -r cpuSignal[$p] rpSignal[$p] pxSignal[$p] <<<"$(cpu_and_repaints "$secs")"
     tone_off
+    pactl set-sink-volume fake 50%
     sleep 1
     say "  reactions"
     "$xwatch" react "$pid" "$reactions" 400 "$(master_title "$p")" -- "${amixer_cmd[@]}" >"$out/react.$p" ||

@@ -14,6 +14,7 @@
  *       repaint may damage several rectangles: one report), A rectangles,
  *       P damaged pixels, T the wall-clock time of the last report (ms since
  *       the epoch, 0 when none). SIGTERM ends the count early.
+ *       XWATCH_DEBUG=1 prints each rectangle damaged to stderr.
  *   xwatch react PID COUNT QUIET_MS [TITLE] -- CMD [ARG...]
  *       COUNT times: waits until PID's windows have been quiet for QUIET_MS
  *       (at most 2 x QUIET_MS + 1 s; rectangles repainted meanwhile, such
@@ -265,6 +266,7 @@ static int damageMode(pid_t pid, double seconds, const char* title) {
     skipCreationReports(d);
     long reports = 0, areas = 0;
     double pixels = 0, last = 0;
+    const int debug = getenv("XWATCH_DEBUG") != NULL;
     const double end = nowMs(CLOCK_MONOTONIC) + seconds * 1e3;
     while (!stopRequested) {
         const double left = end - nowMs(CLOCK_MONOTONIC);
@@ -276,6 +278,9 @@ static int damageMode(pid_t pid, double seconds, const char* title) {
         const XDamageNotifyEvent* de = (const XDamageNotifyEvent*)&e;
         ++areas;
         pixels += (double)de->area.width * de->area.height;
+        if (debug)
+            fprintf(stderr, "%.0f window 0x%lx %dx%d+%d+%d\n", nowMs(CLOCK_MONOTONIC), (unsigned long)de->drawable,
+                    de->area.width, de->area.height, de->area.x, de->area.y);
         if (!de->more) {
             ++reports;
             last = nowMs(CLOCK_REALTIME);

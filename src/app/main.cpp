@@ -12,6 +12,7 @@
 #include "platform/single_instance.h"
 
 #include <QApplication>
+#include <QStyleHints>
 
 #include <algorithm>
 #include <cstdio>
@@ -80,6 +81,10 @@ int main(int argc, char* argv[]) {
     // the desktop entry's name ties the windows to it.
     QApplication::setDesktopFileName(QStringLiteral(TAVLO_APP_ID));
     QApplication::setWindowIcon(AppIcon());
+    // A mixer window gives its first read-out the focus when it is
+    // activated: a blinking caret would repaint it twice a second while
+    // nothing else moves. The caret stays lit instead.
+    QGuiApplication::styleHints()->setCursorFlashTime(0);
 
     SingleInstanceGuard guard(QStringLiteral("Tavlo"));
     if (guard.alreadyRunning()) {

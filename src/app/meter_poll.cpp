@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr DWORD kMeterValues = 10;  // values a presence or meter read may return
-
 std::int64_t steadyMilliseconds() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -115,6 +113,11 @@ void MeterPoll::button2Click() {
         meterMixers_[k].reset();
     else
         meterMixers_[0].reset();
+    // A line that comes or goes (a stream starting) may be the one metered:
+    // reading it is what opens a reported meter, and it would not be read
+    // before the next report of a meter already open.
+    for (auto& m : meterMixers_)
+        if (m) m->OnLineChange = [this](TAudioMixer*, int, int) { RequestUpdate(); };
     qCDebug(lcMeter) << "meter scan:" << rows_.size() << "lines with a meter on" << cards << "cards";
     lastMeterTick_ = 0;
     scanned_ = true;
@@ -127,8 +130,9 @@ bool MeterPoll::ReadPresence(TAudioMixer& mixer, const MeterListRow& row, int& c
     if (!line || row.control < 0 || row.control >= controls->Count()) return false;
     const MIXERCONTROL& c = controls->Items(row.control);
     const DWORD items = (c.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? c.cMultipleItems : 0;
-    if (line->cChannels * (items ? items : 1) > kMeterValues) return false;
-    std::array<DWORD, kMeterValues> values{};
+    // Whatever the control is (a selector of many items comes first on some
+    // lines), the read gets room for all its values.
+    std::vector<DWORD> values(std::size_t(line->cChannels ? line->cChannels : 1) * (items ? items : 1));
     MIXERCONTROLDETAILS d{};
     d.cbStruct = sizeof(MIXERCONTROLDETAILS);
     d.dwControlID = c.dwControlID;
@@ -155,11 +159,17 @@ void MeterPoll::UpdateMeters() {
     const int source = static_cast<std::int8_t>(state_.MeterSourceIndex);  // 255: the destination line
     TAudioMixer* m = MeterMixers(card);
     if (!m) return;
+    // The rows of the card are walked in order: the first whose control
+    // reads lets the chosen line's meter be read, and that reading is shown
+    // once per update. A row that does not read passes the turn on.
     for (const MeterListRow& row : rows_) {
-        if (row.card != card || row.dest != dest || row.source != source) continue;
+        if (row.card != card) continue;
         int channels = 0;
+        if (!ReadPresence(*m, row, channels)) continue;
         int left = 0, right = 0;
-        if (!ReadPresence(*m, row, channels) || !m->GetLineMeter(dest, source, left, right)) return;
+        if (!m->GetLineMeter(dest, source, left, right)) return;  // the same line on every row: no meter
+        // The row's line says whether there is a right side: a mono meter
+        // read on a stereo row shows on both.
         Display(vu::meterLevel(left), channels > 1 ? std::optional<int>(vu::meterLevel(right)) : std::nullopt);
         return;
     }

@@ -38,12 +38,14 @@ constexpr bool isOverPeak(int level) { return level > kOverPeakAbove; }
 constexpr bool logsOverPeak(int count) { return count < kLogLimit; }
 
 // The held level after a reading: a reading at or above it takes its place
-// and restarts the 5 s release.
+// and restarts the 5 s release. Silence over nothing held holds nothing, so
+// no release runs (its only effect would be to darken dark lamps, and a
+// meter at rest would wake the program every 5 s).
 struct Hold {
     int level;
     bool restart;
 };
-constexpr Hold holdAfter(int held, int level) { return held <= level ? Hold{level, true} : Hold{held, false}; }
+constexpr Hold holdAfter(int held, int level) { return held <= level ? Hold{level, level > 0} : Hold{held, false}; }
 
 // Needle of face 0 ... 10, in degrees from upright (negative: left).
 constexpr double needleAngle(int face) { return -50.0 + 10.0 * faceFor(face); }

@@ -1,12 +1,11 @@
 #include "meter/vu_window.h"
 
-#include "controls/cached_label.h"
 #include "controls/panel.h"
-#include "controls/picture.h"
 #include "controls/smooth_show.h"
 #include "controls/tray_icon.h"
 #include "controls/tray_pictures.h"
 #include "meter/meter_levels.h"
+#include "meter/vu_panel.h"
 #include "meter/vu_pictures.h"
 #include "strips/shared_state.h"
 
@@ -58,16 +57,6 @@ QLabel* framePiece(QWidget* window, const char* name, QRect geometry) {
     return l;
 }
 
-// A panel the window is dragged through: presses on it and on what it
-// holds go to the window.
-TPanel* groundPanel(QWidget* parent, const char* name, QRect geometry, const QColor& colour, TPanel::BevelKind bevel) {
-    auto* p = make<TPanel>(parent, QString::fromLatin1(name), geometry);
-    p->SetColor(colour);
-    p->SetBevel(bevel);
-    p->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return p;
-}
-
 }  // namespace
 
 TForm2::TForm2(SharedState& state)
@@ -94,50 +83,61 @@ TForm2::TForm2(SharedState& state)
         corners[i] = p;
     }
 
-    // Meter panel: faces, over-peak icons, messages and numerals. The
-    // numerals lie on the faces and repaint with them: their texts are laid
-    // out once.
-    Panel120 = groundPanel(this, "Panel120", QRect(43, 25, 362, 100), vu::kPanelColour, TPanel::BevelKind::None);
-    for (int k = 0; k < vu::kFaceCount; ++k) {
-        vuf[k] = make<TPicture>(this, QStringLiteral("vuf%1").arg(k), QRect(0, 0, vu::kFaceWidth, vu::kFaceHeight));
-        vuf[k]->SetPicture(vu::face(k));
-        vuf[k]->hide();
-    }
-    vul = make<TPicture>(Panel120, QStringLiteral("vul"), QRect(0, -1, vu::kFaceWidth, vu::kFaceHeight));
-    vur = make<TPicture>(Panel120, QStringLiteral("vur"), QRect(188, 0, vu::kFaceWidth, vu::kFaceHeight));
+    // The meter's moving parts: the meter panel (Panel120) between the two
+    // lamp columns (Panel5, Panel7), drawn by one widget in the order the
+    // design stacks them. The numerals lie on the faces and repaint with
+    // them; their texts are laid out once.
+    const QRect meter(43, 25, 362, 100), leftColumn(15, 23, 28, 115), rightColumn(405, 23, 28, 115);
+    VuPanel = new TVuPanel(this, leftColumn | rightColumn, QRegion(leftColumn) + meter + rightColumn);
+    VuPanel->setObjectName(QStringLiteral("VuPanel"));
+    auto part = [this](const QString& name, QRect geometry, QRect clip) {
+        return new TVuPart(VuPanel, name, geometry, clip);
+    };
+    auto inMeter = [&](const QString& name, QRect geometry) {
+        return part(name, geometry.translated(meter.topLeft()), meter);
+    };
+    QPixmap ivory(meter.size());
+    ivory.fill(vu::kPanelColour);
+    inMeter(QStringLiteral("Panel120"), QRect(QPoint(0, 0), meter.size()))->SetPicture(ivory);
+    for (int k = 0; k < vu::kFaceCount; ++k) vuf[k] = VuPanel->KeptPicture(QStringLiteral("vuf%1").arg(k), vu::face(k));
+    vul = inMeter(QStringLiteral("vul"), QRect(0, -1, vu::kFaceWidth, vu::kFaceHeight));
+    vur = inMeter(QStringLiteral("vur"), QRect(188, 0, vu::kFaceWidth, vu::kFaceHeight));
     vul->SetPicture(vuf[0]->Picture());
     vur->SetPicture(vuf[0]->Picture());
     const QPixmap icon = vu::overPeakIcon();
-    peaklr = make<TPicture>(Panel120, QStringLiteral("peaklr"), QRect(138, 64, 32, 32));
-    peaklr2 = make<TPicture>(Panel120, QStringLiteral("peaklr2"), QRect(326, 64, 32, 32));
-    for (TPicture* p : {peaklr, peaklr2}) {
+    peaklr = inMeter(QStringLiteral("peaklr"), QRect(138, 64, 32, 32));
+    peaklr2 = inMeter(QStringLiteral("peaklr2"), QRect(326, 64, 32, 32));
+    for (TVuPart* p : {peaklr, peaklr2}) {
         p->SetPicture(icon);
         p->hide();
     }
-    Label1 = label<TCachedLabel>(Panel120, "Label1", QRect(0, 12, 362, 42), QStringLiteral("No peak detected..."), 35,
-                                 Qt::red);
-    Label2 = label<TCachedLabel>(Panel120, "Label2", QRect(0, 56, 362, 24),
-                                 QStringLiteral("Use the SOLO mode for that chanel"), 19, Qt::black);
-    for (QLabel* l : {Label1, Label2}) l->setAlignment(Qt::AlignCenter);
-    label<TCachedLabel>(Panel120, "Label6", QRect(6, 80, 34, 14), QStringLiteral("LEFT"), 11, Qt::black);
-    Label11 = label<TCachedLabel>(Panel120, "Label11", QRect(42, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
-    label<TCachedLabel>(Panel120, "Label19", QRect(194, 80, 40, 14), QStringLiteral("RIGHT"), 11, Qt::black);
-    Label15 = label<TCachedLabel>(Panel120, "Label15", QRect(236, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
+    auto text = [&](const char* name, QRect geometry, const QString& caption, int pixels, const QColor& colour,
+                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+        TVuPart* t = inMeter(QString::fromLatin1(name), geometry);
+        t->SetTextStyle(arial(VuPanel, pixels), colour, alignment);
+        t->setText(caption);
+        return t;
+    };
+    Label1 = text("Label1", QRect(0, 12, 362, 42), QStringLiteral("No peak detected..."), 35, Qt::red, Qt::AlignCenter);
+    Label2 = text("Label2", QRect(0, 56, 362, 24), QStringLiteral("Use the SOLO mode for that chanel"), 19, Qt::black,
+                  Qt::AlignCenter);
+    text("Label6", QRect(6, 80, 34, 14), QStringLiteral("LEFT"), 11, Qt::black);
+    Label11 = text("Label11", QRect(42, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
+    text("Label19", QRect(194, 80, 40, 14), QStringLiteral("RIGHT"), 11, Qt::black);
+    Label15 = text("Label15", QRect(236, 80, 24, 14), QStringLiteral("0"), 11, Qt::black);
 
     // Lamp columns.
     const QPixmap column = vu::lampColumn();
-    auto lampColumn = [&](const char* panel, const char* ground, int x, std::array<TPicture*, 10>& lamps,
-                          auto lampName) {
-        TPanel* p = groundPanel(this, panel, QRect(x, 23, 28, 115), Qt::black, TPanel::BevelKind::Lowered);
-        make<TPicture>(p, QString::fromLatin1(ground), QRect(0, 0, 28, 118))->SetPicture(column);
+    auto lampColumn = [&](const char* ground, QRect area, std::array<TVuPart*, 10>& lamps, auto lampName) {
+        part(QString::fromLatin1(ground), QRect(area.topLeft(), QSize(28, 118)), area)->SetPicture(column);
         for (int i = 0; i < vu::kLampCount; ++i) {
-            lamps[i] = make<TPicture>(p, lampName(i + 1), QRect(5, kLampTops[i], 18, i == 6 ? 7 : 6));
+            lamps[i] = part(lampName(i + 1), QRect(area.x() + 5, area.y() + kLampTops[i], 18, i == 6 ? 7 : 6), area);
             lamps[i]->SetPicture(vu::lamp(i + 1));
             lamps[i]->hide();
         }
     };
-    lampColumn("Panel5", "Image7", 15, leftLamps, [](int i) { return QStringLiteral("led%1").arg(i); });
-    lampColumn("Panel7", "Image9", 405, rightLamps, [](int i) { return QStringLiteral("led%1").arg(10 * i + 1); });
+    lampColumn("Image7", leftColumn, leftLamps, [](int i) { return QStringLiteral("led%1").arg(i); });
+    lampColumn("Image9", rightColumn, rightLamps, [](int i) { return QStringLiteral("led%1").arg(10 * i + 1); });
 
     // Over-peak bar.
     auto* bar = make<QWidget>(this, QStringLiteral("Panel6"), QRect(43, 125, 362, 20));
@@ -181,15 +181,15 @@ TForm2::TForm2(SharedState& state)
     Timer2 = timer("Timer2", 5000, true);
     Timer3 = timer("Timer3", 5000, true);
     Timer6 = timer("Timer6", 1000, false);
-    connect(Timer1, &QTimer::timeout, peaklr, &QWidget::hide);
-    connect(Timer4, &QTimer::timeout, peaklr2, &QWidget::hide);
+    connect(Timer1, &QTimer::timeout, this, [this] { peaklr->hide(); });
+    connect(Timer4, &QTimer::timeout, this, [this] { peaklr2->hide(); });
     connect(Timer2, &QTimer::timeout, this, [this] {
         state_.LeftPeakHold = 0;
-        for (TPicture* l : leftLamps) l->hide();
+        for (TVuPart* l : leftLamps) l->hide();
     });
     connect(Timer3, &QTimer::timeout, this, [this] {
         state_.RightPeakHold = 0;
-        for (TPicture* l : rightLamps) l->hide();
+        for (TVuPart* l : rightLamps) l->hide();
     });
     connect(Timer6, &QTimer::timeout, this, &TForm2::Timer6Timer);
 

@@ -3,7 +3,7 @@
 // lamp columns with a held peak, a level numeral per channel, a flashing
 // over-peak icon per channel and a dated over-peak log. The meter poll
 // feeds it (ShowLevels); faces and lamps are prepared pictures swapped and
-// shown, never drawn per update.
+// shown by one panel that repaints only what changed.
 //
 // What only concerns this window (its tray icon's clicks, the corner
 // buttons, the log, the clock) is handled here; what reaches other windows
@@ -22,7 +22,8 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class TPanel;
-class TPicture;
+class TVuPanel;
+class TVuPart;
 class TSmoothShow;
 class TTrayIconF;
 struct SharedState;
@@ -43,22 +44,25 @@ public:
     QLabel* Label14;                   // title; the clock while shown
     std::array<TPanel*, 4> corners{};  // Panel2, Panel1, Panel3, Panel4: "X"
 
-    TPanel* Panel120;                        // the meter panel
-    TPicture* vul;                           // left face
-    TPicture* vur;                           // right face
-    std::array<TPicture*, 11> vuf{};         // hidden: the faces vuf0 (rest) ... vuf10 (full scale)
-    TPicture* peaklr;                        // left over-peak icon
-    TPicture* peaklr2;                       // right over-peak icon
-    QLabel* Label1;                          // "No peak detected..."
-    QLabel* Label2;                          // "Use the SOLO mode for that chanel"
-    QLabel* Label11;                         // left level
-    QLabel* Label15;                         // right level
-    std::array<TPicture*, 10> leftLamps{};   // led1 (lowest) ... led10
-    std::array<TPicture*, 10> rightLamps{};  // led11, led21 ... led101
-    QLabel* Label17;                         // over-peak count
-    QPushButton* Button6;                    // RESET
-    QPushButton* SpeedButton1;               // the last over-peak; shows the log
-    QComboBox* ComboBox4;                    // the log, hidden until asked for
+    // The meter's moving parts, drawn by one panel (Panel120's faces, icons
+    // and numerals, and the lamp columns Panel5 and Panel7 beside it); each
+    // part keeps its design name.
+    TVuPanel* VuPanel;
+    TVuPart* vul;                           // left face
+    TVuPart* vur;                           // right face
+    std::array<TVuPart*, 11> vuf{};         // kept pictures: the faces vuf0 (rest) ... vuf10 (full scale)
+    TVuPart* peaklr;                        // left over-peak icon
+    TVuPart* peaklr2;                       // right over-peak icon
+    TVuPart* Label1;                        // "No peak detected..."
+    TVuPart* Label2;                        // "Use the SOLO mode for that chanel"
+    TVuPart* Label11;                       // left level
+    TVuPart* Label15;                       // right level
+    std::array<TVuPart*, 10> leftLamps{};   // led1 (lowest) ... led10
+    std::array<TVuPart*, 10> rightLamps{};  // led11, led21 ... led101
+    QLabel* Label17;                        // over-peak count
+    QPushButton* Button6;                   // RESET
+    QPushButton* SpeedButton1;              // the last over-peak; shows the log
+    QComboBox* ComboBox4;                   // the log, hidden until asked for
 
     QTimer* Timer1;  // hides peaklr, 2 s after it lit
     QTimer* Timer4;  // hides peaklr2

@@ -6,6 +6,7 @@
 
 #include "app/meter_poll.h"
 #include "controls/picture.h"
+#include "meter/vu_panel.h"
 #include "meter/vu_window.h"
 #include "mixer/audio_mixer.h"
 #include "play/form1.h"
@@ -108,7 +109,9 @@ private slots:
         QTest::newRow("card 0, destination") << 0 << 255 << 2 << 2;
         QTest::newRow("card 1, destination") << 1 << 255 << 8 << 8;
         QTest::newRow("card 0, stereo source") << 0 << 0 << 10 << 10;
-        QTest::newRow("card 0, mono source") << 0 << 1 << 9 << -1;
+        // The first row that reads is the stereo destination's: the mono
+        // reading shows on both sides.
+        QTest::newRow("card 0, mono source, stereo row") << 0 << 1 << 9 << 9;
         QTest::newRow("card 0, source without meter") << 0 << 2 << -1 << -1;
         QTest::newRow("card 1, source without meter") << 1 << 0 << -1 << -1;
     }
@@ -136,6 +139,32 @@ private slots:
             QCOMPARE(r.masterFace("vur1"), right >= 0 ? faces[std::min(right, 10)].toImage() : rest);
         }
         QCOMPARE(r.play.Mixer->MixerId(), card);  // the main mixer object stays on the card in use
+    }
+
+    void rowWalkReadsASelectorFirst_data() {
+        QTest::addColumn<int>("items");  // of the selector before the meter
+        QTest::newRow("12 sources") << 12;
+        QTest::newRow("32 sources") << 32;
+    }
+    void rowWalkReadsASelectorFirst() {
+        // A recording line whose first control selects among many sources:
+        // its row reads (all its values), so the meter shows.
+        QFETCH(int, items);
+        QStringList choice(items, QStringLiteral("0")), names;
+        choice[0] = QStringLiteral("1");
+        for (int i = 0; i < items; ++i) names << QStringLiteral("\"In %1\"").arg(i);
+        Rig r(QByteArray(R"({"devices":[{"name":"Many inputs","destinations":[{"type":"wavein","channels":2,
+            "name":"Capture","controls":[{"type":"mux","uniform":true,"items":[)") +
+              names.join(QLatin1Char(',')).toLatin1() + R"(],"values":[)" + choice.join(QLatin1Char(',')).toLatin1() +
+              R"(]},)" + meter(20000) + R"(],"sources":[]}]}]})");
+        r.state.MeterSourceIndex = 255;
+        r.poll.button2Click();
+        QCOMPARE(r.poll.MeterList().size(), std::size_t(1));
+        r.vu.ShowForLine(false);
+        r.pass();
+        QVERIFY(!r.vu.Label1->isVisible());
+        QCOMPARE(r.vu.Label11->text(), QStringLiteral("10"));
+        QCOMPARE(r.vu.Label15->text(), QStringLiteral("10"));
     }
 
     void throttle_data() {
@@ -213,6 +242,21 @@ private slots:
         r.poll.button2Click();
         QVERIFY(r.poll.Timer()->isActive());
         QCOMPARE(card.meterPeriod(), milliseconds(0));
+    }
+
+    void silentReportedMeterRunsNoTimer() {
+        // A card that reports its meters, the meter at 0, the mini-meter
+        // shown: after the level is shown once, nothing is left to wake up.
+        Rig r(twoCards(0));
+        r.state.MeterSourceIndex = 255;
+        r.poll.button2Click();
+        r.play.show();
+        QTRY_COMPARE(r.poll.LastMeterTick(), r.now);
+        QCOMPARE(r.vu.Label11->text(), QStringLiteral("0"));
+        QCoreApplication::processEvents();
+        for (const QObject* owner : {static_cast<QObject*>(&r.poll), static_cast<QObject*>(&r.vu)})
+            for (const QTimer* t : owner->findChildren<QTimer*>())
+                QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     }
 
     void timerRunsFastOnlyWhileAMeterShows() {

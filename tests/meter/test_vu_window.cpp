@@ -2,9 +2,10 @@
 // its limit, RESET, the held lamps' release, and its tray icon's clicks.
 
 #include "controls/panel.h"
-#include "controls/picture.h"
 #include "controls/smooth_show.h"
 #include "controls/tray_icon.h"
+#include "meter/vu_panel.h"
+#include "meter/vu_pictures.h"
 #include "meter/vu_window.h"
 #include "strips/shared_state.h"
 #include "support/test_main.h"
@@ -20,17 +21,41 @@ Q_DECLARE_METATYPE(std::optional<int>)
 
 namespace {
 
-int faceShown(const TForm2& vu, const TPicture* side) {
+int faceShown(const TForm2& vu, const TVuPart* side) {
     for (int k = 0; k < int(vu.vuf.size()); ++k)
         if (vu.vuf[k]->Picture().cacheKey() == side->Picture().cacheKey()) return k;
     return -1;
 }
 
-QString lampsShown(const std::array<TPicture*, 10>& lamps) {
+QString lampsShown(const std::array<TVuPart*, 10>& lamps) {
     QString s;
-    for (const TPicture* l : lamps) s += l->isHidden() ? '0' : '1';
+    for (const TVuPart* l : lamps) s += l->isHidden() ? '0' : '1';
     return s;
 }
+
+// The window's picture at a part's place.
+QImage shownAt(const QImage& window, const TVuPart* part) {
+    return window.copy(part->geometry()).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage rgb(const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_RGB32); }
+
+// What the panel repainted, in window coordinates.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* panel) : panel_(panel) { panel->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region().translated(panel_->pos());
+        return false;
+    }
+
+private:
+    QWidget* panel_;
+};
 
 }  // namespace
 
@@ -82,6 +107,82 @@ private slots:
         QCOMPARE(vu.ComboBox4->count(), logged);
         QCOMPARE(vu.Label17->text(), QString::number(logged));
         if (logged) QCOMPARE(vu.ComboBox4->currentText(), QLatin1Char(' ') + vu.SpeedButton1->text());
+
+        // The parts by their names, and the picture drawn: each lamp lit or
+        // its column's ground, the faces above the numerals.
+        const QImage shown = vu.grab().toImage();
+        const QImage ground = rgb(vu::lampColumn());
+        for (int side = 0; side < 2; ++side) {
+            const QString lit = side ? lampsRight : lampsLeft;
+            for (int i = 1; i <= 10; ++i) {
+                const QString name = QStringLiteral("led%1").arg(side ? 10 * i + 1 : i);
+                const auto* lamp = vu.findChild<TVuPart*>(name);
+                QVERIFY2(lamp, qPrintable(name));
+                QCOMPARE(lamp->isVisible(), lit[i - 1] == '1');
+                const QImage expected = lamp->isVisible()
+                                            ? rgb(vu::lamp(i)).copy(0, 0, 18, lamp->geometry().height())
+                                            : ground.copy(5, lamp->geometry().y() - 23, 18, lamp->geometry().height());
+                if (lamp->isVisible() && lamp->geometry().height() == 7) {  // led7's seventh row: the ground
+                    QCOMPARE(shownAt(shown, lamp).copy(0, 0, 18, 6), rgb(vu::lamp(i)));
+                    continue;
+                }
+                QCOMPARE(shownAt(shown, lamp), expected);
+            }
+        }
+        const auto* vul = vu.findChild<TVuPart*>(QStringLiteral("vul"));
+        const auto* vur = vu.findChild<TVuPart*>(QStringLiteral("vur"));
+        QVERIFY(vul && vur && vu.findChild<TVuPart*>(QStringLiteral("Label11")));
+        QCOMPARE(shown.copy(43, 25, 173, 60).convertToFormat(QImage::Format_RGB32),
+                 rgb(vu::face(faceLeft)).copy(0, 1, 173, 60));
+        QCOMPARE(shown.copy(231, 25, 173, 60).convertToFormat(QImage::Format_RGB32),
+                 rgb(vu::face(faceRight)).copy(0, 0, 173, 60));
+        for (const char* icon : {"peaklr", "peaklr2"}) {
+            const auto* p = vu.findChild<TVuPart*>(QLatin1String(icon));
+            QVERIFY(p);
+            // Lit, the icon's red; out, the face under it.
+            QCOMPARE(shown.pixel(p->geometry().center()) == rgb(vu::overPeakIcon()).pixel(16, 16), p->isVisible());
+        }
+    }
+
+    void repaintsOnlyWhatChanged() {
+        SharedState s;
+        TForm2 vu(s);
+        vu.ShowForLine(false);
+        QVERIFY(QTest::qWaitForWindowExposed(&vu));
+        vu.ShowLevels(3, 5);
+        QCoreApplication::processEvents();
+        PaintRecorder recorder(vu.VuPanel);
+        auto* led7 = vu.findChild<TVuPart*>(QStringLiteral("led7"));
+        led7->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.painted, QRegion(led7->geometry()));
+
+        led7->hide();
+        QCoreApplication::processEvents();
+
+        // One step up on the left: its lamp, and its face with the numeral
+        // on it, as much as the meter panel shows of it.
+        recorder.painted = QRegion();
+        vu.ShowLevels(4, 5);
+        QCoreApplication::processEvents();
+        const QRect meter(43, 25, 362, 100);
+        QCOMPARE(recorder.painted, QRegion(vu.leftLamps[3]->geometry()) + (vu.vul->geometry() & meter));
+
+        // Nothing changed: nothing painted.
+        recorder.painted = QRegion();
+        vu.ShowLevels(4, 5);
+        QCoreApplication::processEvents();
+        QVERIFY(recorder.painted.isEmpty());
+
+        // What the screen holds after repaints of parts is the whole picture.
+        vu.ShowLevels(9, 2);
+        QCoreApplication::processEvents();
+        vu.Timer1->stop();
+        vu.peaklr->hide();
+        vu.ShowLevels(1, 12);
+        QCoreApplication::processEvents();
+        const QImage onScreen = vu.screen()->grabWindow(vu.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(onScreen, vu.grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     void logStopsAtHundredAndResets() {
@@ -130,6 +231,12 @@ private slots:
         QTRY_COMPARE(s.LeftPeakHold, 0);
         QCOMPARE(lampsShown(vu.leftLamps), QStringLiteral("0000000000"));
         QCOMPARE(s.RightPeakHold, 7);  // the right side keeps its own 5 s
+
+        // Silence with nothing held runs no release: a meter at rest wakes
+        // nothing up.
+        vu.ShowLevels(0, 0);
+        QVERIFY(!vu.Timer2->isActive());
+        QVERIFY(vu.Timer3->isActive());  // the right side still holds its 7
     }
 
     void overPeakIconKeepsItsFirstTwoSeconds() {
