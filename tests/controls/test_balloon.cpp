@@ -2,8 +2,8 @@
 // application-wide hints through toolTip(), and the balloon's pixels.
 
 #include "controls/balloon.h"
-#include "support/test_main.h"
 #include "controls/level_balloon.h"
+#include "support/test_main.h"
 
 #include <QApplication>
 #include <QtTest>
