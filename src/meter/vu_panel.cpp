@@ -78,10 +78,16 @@ TVuPart* TVuPanel::KeptPicture(const QString& name, const QPixmap& picture) {
 }
 
 void TVuPanel::Repaint(QRect windowRect) {
-    if (!windowRect.isEmpty()) update(windowRect.translated(-pos()));
+    if (windowRect.isEmpty()) return;
+    // One rectangle per pass: the window system is sent each rectangle of an
+    // update region on its own, and a pass that moves both lamp columns and
+    // both faces would cost ten requests for a few hundred pixels.
+    pending_ |= windowRect.translated(-pos());
+    update(pending_);
 }
 
 void TVuPanel::paintEvent(QPaintEvent* event) {
+    pending_ = QRect();
     QPainter canvas(this);
     canvas.translate(-pos());  // parts are placed in window coordinates
     const QRect dirty = event->rect().translated(pos());

@@ -76,4 +76,5 @@ private:
     friend class TVuPart;
     void Repaint(QRect windowRect);
     std::vector<TVuPart*> parts_;  // in drawing order
+    QRect pending_;                // what the next paint covers, panel coordinates
 };
