@@ -53,7 +53,12 @@ public:
             QTest::qWait(50);
         }
         if (!addSink(QStringLiteral("speakers"), QStringLiteral("Speakers"))) return *why = lastError_, false;
-        if (!pactl({"set-default-sink", "speakers"})) return *why = lastError_, false;
+        // PipeWire's session manager takes a moment to publish the new sink
+        // and the default device's store: "Not supported" until then.
+        while (!pactl({"set-default-sink", "speakers"})) {
+            if (deadline.hasExpired()) return *why = lastError_, false;
+            QTest::qWait(50);
+        }
         if (!addSource(QStringLiteral("mic"))) return *why = lastError_, false;
         return true;
     }
