@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QObject>
 #include <QString>
 #include <QStringList>
