@@ -29,7 +29,9 @@ MasterKeys::MasterKeys(SharedState& state, TForm1& play, Trec& rec, MixerControl
       balloon_(std::make_unique<TLevelBalloon>()) {
     connect(keys_.get(), &VolumeKeys::stepRequested, this, &MasterKeys::Step);
     connect(keys_.get(), &VolumeKeys::muteRequested, this, &MasterKeys::ToggleMute);
-    // An XEmbed tray's icon hands its wheel events to the tray icon object.
+    // An XEmbed tray's icon hands its wheel events to the tray icon object,
+    // and so does the icon's own item on a StatusNotifier host.
+    play_.TrayIconF1->SetWantsWheel(true);
     play_.TrayIconF1->Tray()->installEventFilter(this);
 }
 

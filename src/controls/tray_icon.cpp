@@ -1,10 +1,13 @@
 #include "controls/tray_icon.h"
 
+#include "controls/status_notifier_item.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -28,6 +31,8 @@ TTrayIconF::~TTrayIconF() {
     if (active_) tray_->hide();
 }
 
+TStatusNotifierItem* TTrayIconF::StatusNotifier() const { return item_ && item_->IsShown() ? item_ : nullptr; }
+
 void TTrayIconF::SetActive(bool Value) {
     if (Value == active_) return;
     active_ = Value;
@@ -35,7 +40,17 @@ void TTrayIconF::SetActive(bool Value) {
         Add();
     } else {
         tray_->hide();
+        if (item_) item_->Hide();
     }
+}
+
+void TTrayIconF::SetWantsWheel(bool Value) {
+    if (Value == wantsWheel_) return;
+    wantsWheel_ = Value;
+    if (!active_) return;
+    // Up again the way the icon now wants.
+    SetActive(false);
+    SetActive(true);
 }
 
 void TTrayIconF::SetIcon(const QIcon& Value) {
@@ -96,6 +111,11 @@ void TTrayIconF::Add() {
         qCWarning(lcTray) << "tray icon" << objectName() << "has no picture yet";
         return;
     }
+    if (wantsWheel_ && TStatusNotifierItem::HostAvailable() && ShowItem()) {
+        tray_->hide();
+        return;
+    }
+    if (item_) item_->Hide();
     tray_->setIcon(icon_);
     tray_->show();
     // No need to watch for a tray that comes up later: Qt embeds a shown
@@ -103,8 +123,36 @@ void TTrayIconF::Add() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) qCDebug(lcTray) << "no tray yet for" << objectName();
 }
 
+bool TTrayIconF::ShowItem() {
+    if (!item_) {
+        item_ = new TStatusNotifierItem(this);
+        connect(item_, &TStatusNotifierItem::activated, this, [this] { Activated(QSystemTrayIcon::Trigger); });
+        connect(item_, &TStatusNotifierItem::secondaryActivated, this,
+                [this] { Activated(QSystemTrayIcon::MiddleClick); });
+        // No menu goes to the host: it asks, and the icon pops its own.
+        connect(item_, &TStatusNotifierItem::contextMenuRequested, this, [this](QPoint at) { RightClick(at, true); });
+        connect(item_, &TStatusNotifierItem::scrolled, this, &TTrayIconF::Scrolled);
+    }
+    item_->SetIcon(icon_);
+    item_->SetToolTip(toolTip_);
+    return item_->Show();
+}
+
+void TTrayIconF::Scrolled(int delta, bool horizontal) {
+    // As Qt's XEmbed icon hands the wheel on: to the QSystemTrayIcon.
+    const QPoint angle = horizontal ? QPoint(delta, 0) : QPoint(0, delta);
+    const QPointF at = QCursor::pos();
+    QWheelEvent wheel(at, at, QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(tray_, &wheel);
+}
+
 void TTrayIconF::Modify() {
     if (!active_) return;
+    if (StatusNotifier()) {
+        item_->SetToolTip(toolTip_);
+        if (!icon_.isNull()) item_->SetIcon(icon_);
+        return;
+    }
     tray_->setToolTip(toolTip_);
     if (icon_.isNull()) return;
     tray_->setIcon(icon_);
@@ -130,16 +178,15 @@ void TTrayIconF::Activated(QSystemTrayIcon::ActivationReason Reason) {
             if (alive && OnClick) OnClick(this);
             break;
         case QSystemTrayIcon::Context:
-            RightClick();
+            RightClick(QCursor::pos(), !hostMenu_);
             break;
         case QSystemTrayIcon::Unknown:
             break;
     }
 }
 
-void TTrayIconF::RightClick() {
-    const QPoint at = QCursor::pos();
-    if (popupMenu_ && !hostMenu_) popupMenu_->popup(at);
+void TTrayIconF::RightClick(QPoint at, bool popUp) {
+    if (popupMenu_ && popUp) popupMenu_->popup(at);
     if (OnRightClick) OnRightClick(this, Qt::RightButton, Qt::NoModifier, at.x(), at.y());
 }
 

@@ -9,6 +9,10 @@
 // second button-up happen; a middle click counts as a double click, because
 // StatusNotifier hosts (KDE, GNOME's extension) report no double click.
 // A right click pops up PopupMenu at the cursor, then raises OnRightClick.
+//
+// The wheel over the icon reaches Tray() as a QEvent::Wheel: Qt's XEmbed
+// icon sends it there, and so does the icon's own StatusNotifierItem (see
+// WantsWheel) for a host's scroll.
 
 #include "controls/events.h"
 
@@ -16,12 +20,15 @@
 #include <QList>
 #include <QMenu>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <functional>
+
+class TStatusNotifierItem;
 
 class TTrayIconF : public QObject {
     Q_OBJECT
@@ -32,6 +39,7 @@ class TTrayIconF : public QObject {
     Q_PROPERTY(QString ToolTip READ ToolTip WRITE SetToolTip)
     Q_PROPERTY(bool MinimizeApp READ MinimizeApp WRITE SetMinimizeApp)
     Q_PROPERTY(bool HostMenu READ HostMenu WRITE SetHostMenu)
+    Q_PROPERTY(bool WantsWheel READ WantsWheel WRITE SetWantsWheel)
 public:
     static constexpr int kToolTipLength = 62;
 
@@ -78,6 +86,17 @@ public:
     bool HostMenu() const { return hostMenu_; }
     void SetHostMenu(bool Value);
 
+    // Qt's own StatusNotifierItem drops the host's wheel. Set this on an
+    // icon that wants it, and where a StatusNotifier host shows the tray
+    // (TStatusNotifierItem::HostAvailable when the icon goes up) the icon
+    // is an item of its own instead: clicks, menu, pictures and tooltip as
+    // before, and the host's scroll sent to Tray() as a wheel event (120 a
+    // notch, up positive). Elsewhere this changes nothing.
+    bool WantsWheel() const { return wantsWheel_; }
+    void SetWantsWheel(bool Value);
+    // That item while it stands in for Tray(), else null.
+    TStatusNotifierItem* StatusNotifier() const;
+
     // Shows again the windows the minimise hid (or the minimised ones),
     // brings them to the front and takes the icon out of the tray; only
     // while active. OnDblClick does this until the program sets its own.
@@ -98,7 +117,9 @@ private:
     void Add();
     void Modify();
     void Activated(QSystemTrayIcon::ActivationReason Reason);
-    void RightClick();
+    void RightClick(QPoint at, bool popUp);
+    bool ShowItem();
+    void Scrolled(int delta, bool horizontal);
     void AnimateStep();
     void ApplicationMinimized();
 
@@ -113,6 +134,8 @@ private:
     QTimer animateTimer_;
     bool minimizeApp_ = false;
     bool hostMenu_ = false;
+    bool wantsWheel_ = false;
+    TStatusNotifierItem* item_ = nullptr;  // child, made when first wanted
     QPointer<QMenu> popupMenu_;
     QList<QPointer<QWidget>> hidden_;  // windows the minimise took into the tray
 };

@@ -120,6 +120,8 @@ private slots:
         Running w;
         MasterKeys keys(w.ctx.state(), *w.f1, *w.rec, *w.ctl);
         QVERIFY(keys.keys().Taken().isEmpty());  // offscreen: nothing to grab
+        // On a StatusNotifier host the speaker is an item of its own, for the wheel.
+        QVERIFY(w.f1->TrayIconF1->WantsWheel());
         const DWORD volumeId = w.controlId(0, -1, 0);
         const DWORD muteId = w.controlId(0, -1, 1);
         const int start = w.f1->Master().left;

@@ -1,11 +1,21 @@
 // The tray icon, driven as the tray drives it: by the underlying Qt icon's
-// activated() signal.
+// activated() signal, or on a StatusNotifier host by the host's calls over a
+// private session bus.
 
+#include "controls/status_notifier_item.h"
 #include "controls/tray_icon.h"
 #include "controls/tray_pictures.h"
 #include "support/test_main.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QMenu>
+#include <QPointer>
+#include <QThread>
+#include <QWheelEvent>
 #include <QWidget>
 #include <QtTest>
 
@@ -44,6 +54,97 @@ qint64 NextPicture(const TTrayIconF& icon) {
     return icon.Icon().cacheKey();
 }
 
+// The desktop shell's StatusNotifierWatcher, in a thread of its own: the
+// icon waits for its answer whether a host is there.
+class FakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ IsStatusNotifierHostRegistered)
+public:
+    bool IsStatusNotifierHostRegistered() const { return true; }
+public slots:
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service) { emit itemRegistered(service); }
+signals:
+    void itemRegistered(const QString& service);
+};
+
+struct WatcherThread {
+    QPointer<FakeWatcher> watcher = new FakeWatcher;  // deleted in its thread as the thread ends
+    QThread thread;
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"));
+    WatcherThread() {
+        watcher->moveToThread(&thread);
+        QObject::connect(&thread, &QThread::finished, watcher, &QObject::deleteLater);
+        thread.start();
+    }
+    // In the watcher's thread: the bus hangs its helpers on the object.
+    bool registerOnBus() {
+        bool done = false;
+        QMetaObject::invokeMethod(
+            watcher.data(),
+            [&] {
+                done = bus.registerObject(
+                           QStringLiteral("/StatusNotifierWatcher"), watcher.data(),
+                           QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties) &&
+                       bus.registerService(QString::fromLatin1(TStatusNotifierItem::kWatcher));
+            },
+            Qt::BlockingQueuedConnection);
+        return done;
+    }
+    // The watcher goes before its connection: the bus follows it until then.
+    ~WatcherThread() {
+        QMetaObject::invokeMethod(
+            watcher.data(), [this] { bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher")); },
+            Qt::BlockingQueuedConnection);
+        thread.quit();
+        thread.wait();
+        QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+    }
+};
+
+// What the host calls on an item; the item answers from this thread, so
+// the loop runs meanwhile.
+QDBusMessage CallItem(const QString& service, const QString& method, const QVariantList& args,
+                      const QString& interface = QStringLiteral("org.kde.StatusNotifierItem")) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"), interface, method);
+    call.setArguments(args);
+    QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+    QDeadlineTimer deadline(5000);
+    while (!pending.isFinished() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return pending.reply();
+}
+
+QVariant ItemProperty(const QString& service, const QString& name) {
+    const QDBusMessage reply =
+        CallItem(service, QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), name},
+                 QStringLiteral("org.freedesktop.DBus.Properties"));
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+// The picture of the given size a host reads, as #AARRGGBB pixels.
+QImage HostPicture(const QString& service, int size) {
+    const auto pixmaps = qdbus_cast<QList<SniPixmap>>(ItemProperty(service, QStringLiteral("IconPixmap")));
+    for (const SniPixmap& p : pixmaps) {
+        if (p.width != size || p.height != size || p.argb.size() != size * size * 4) continue;
+        QImage image(size, size, QImage::Format_ARGB32);
+        const auto* b = reinterpret_cast<const uchar*>(p.argb.constData());
+        for (int i = 0; i < size * size; ++i, b += 4) image.setPixel(i % size, i / size, qRgba(b[1], b[2], b[3], b[0]));
+        return image;
+    }
+    return {};
+}
+
+class WheelRecorder : public QObject {
+public:
+    QList<QPoint> deltas;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Wheel) return false;
+        deltas << static_cast<QWheelEvent*>(event)->angleDelta();
+        return true;
+    }
+};
+
 }  // namespace
 
 class TestTrayIcon : public QObject {
@@ -62,6 +163,7 @@ private slots:
     void animateStaysOff();
     void minimiseHidesIntoTray_data();
     void minimiseHidesIntoTray();
+    void statusNotifierHostGetsTheWheel();
 };
 
 void TestTrayIcon::clicks_data() {
@@ -248,6 +350,91 @@ void TestTrayIcon::minimiseHidesIntoTray() {
     QVERIFY(recording.isVisible());
     QVERIFY(!recording.isMinimized());
     QVERIFY(!hider.Active());
+}
+
+void TestTrayIcon::statusNotifierHostGetsTheWheel() {
+    struct Daemon : QProcess {
+        ~Daemon() override {
+            kill();
+            waitForFinished();
+        }
+    } daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    if (!daemon.waitForStarted(5000)) QSKIP("dbus-daemon is not installed");
+    QVERIFY(daemon.waitForReadyRead(5000));
+    // Before anything in this process opens the session bus.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    QVERIFY(bus);
+
+    Fixture f;
+    QMenu menu;
+    menu.addAction(QStringLiteral("OK, close the menu..."));
+    f.icon.SetPopupMenu(&menu);
+    f.icon.SetHostMenu(true);  // as on KDE
+    f.icon.SetToolTip(QStringLiteral("Volume Control"));
+    f.icon.OnRightClick = [&](TTrayIconF*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        f.events << QStringLiteral("right %1,%2 menu %3").arg(x).arg(y).arg(int(menu.isVisible()));
+    };
+    WheelRecorder wheel;
+    f.icon.Tray()->installEventFilter(&wheel);
+
+    // No watcher: Qt's icon, as always.
+    f.icon.SetWantsWheel(true);
+    f.icon.SetActive(true);
+    QVERIFY(f.icon.Tray()->isVisible());
+    QCOMPARE(f.icon.StatusNotifier(), nullptr);
+
+    WatcherThread shell;
+    QStringList registered;
+    QObject context;
+    QObject::connect(shell.watcher, &FakeWatcher::itemRegistered, &context,
+                     [&](const QString& service) { registered << service; });
+    QVERIFY(shell.registerOnBus());
+    f.icon.SetActive(false);
+    f.icon.SetActive(true);
+    TStatusNotifierItem* item = f.icon.StatusNotifier();
+    QVERIFY(item);
+    QVERIFY(!f.icon.Tray()->isVisible());
+    const QString service = item->Service();
+    QVERIFY(
+        service.startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
+    QTRY_COMPARE(registered, QStringList{service});
+
+    // What the host shows: the icon's own pixels, the tooltip, no menu of
+    // its own.
+    const QImage expected = f.sounding.pixmap(QSize(22, 22), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(HostPicture(service, 22), expected);
+    const auto tip = qdbus_cast<SniToolTip>(ItemProperty(service, QStringLiteral("ToolTip")));
+    QCOMPARE(tip.title, QStringLiteral("Volume Control"));
+    QCOMPARE(ItemProperty(service, QStringLiteral("ItemIsMenu")), QVariant(false));
+    QCOMPARE(ItemProperty(service, QStringLiteral("Status")), QVariant(QStringLiteral("Active")));
+    QSignalSpy newIcon(item, &TStatusNotifierItem::NewIcon);
+    f.icon.SetIcon(f.muted);
+    QCOMPARE(newIcon.count(), 1);
+    QCOMPARE(HostPicture(service, 22),
+             f.muted.pixmap(QSize(22, 22), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
+
+    // The wheel reaches the QSystemTrayIcon as an XEmbed icon's does.
+    CallItem(service, QStringLiteral("Scroll"), {240, QStringLiteral("vertical")});
+    CallItem(service, QStringLiteral("Scroll"), {-120, QStringLiteral("Vertical")});
+    CallItem(service, QStringLiteral("Scroll"), {120, QStringLiteral("horizontal")});
+    QCOMPARE(wheel.deltas, (QList<QPoint>{{0, 240}, {0, -120}, {120, 0}}));
+
+    // Clicks as before; the menu pops up though the host would show menus.
+    CallItem(service, QStringLiteral("Activate"), {3, 4});
+    CallItem(service, QStringLiteral("SecondaryActivate"), {3, 4});
+    CallItem(service, QStringLiteral("ContextMenu"), {10, 20});
+    QCOMPARE(f.events, (QStringList{"click TrayIconF1", "click TrayIconF1", "dbl TrayIconF1", "click TrayIconF1",
+                                    "right 10,20 menu 1"}));
+    menu.close();
+
+    // Hidden, the name goes and the host drops the item; shown, it comes back.
+    f.icon.SetActive(false);
+    QVERIFY(!bus->isServiceRegistered(service));
+    f.icon.SetActive(true);
+    QVERIFY(bus->isServiceRegistered(service));
+    QTRY_COMPARE(registered.size(), 2);
 }
 
 TAVLO_TEST_MAIN(TestTrayIcon)

@@ -5,9 +5,10 @@
 # speaker's tray icon steps it; the on-screen level shows by the icon and
 # goes by itself, and stays away while a mixer window shows. A second copy
 # on the same display (its own session folder) finds the keys held and
-# leaves them, saying so once.
+# leaves them, saying so once. On a StatusNotifier host (a private session
+# bus with a watcher) the host's scroll on the speaker's item steps it too.
 . "$(dirname "$0")/lib.sh"
-for tool in trayer xwininfo; do
+for tool in trayer xwininfo dbus-daemon dbus-send; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 start_x
@@ -94,5 +95,34 @@ xdotool key XF86AudioLowerVolume
 wait_for is "$VOL" "45850 45850" || fail "the first copy lost the key: $("$CTL" get "$VOL")"
 sleep 0.3
 XDG_RUNTIME_DIR=$SECOND_RUN is "$VOL" "45850 45850" || fail "the second copy took a key"
+
+# On a StatusNotifier host (a watcher with a host on a session bus, as
+# KDE's panel has it) a third copy on a card of its own: Qt's items come
+# for three icons, the speaker is an item of its own, and the host's scroll
+# steps the master as the wheel does.
+dbus-daemon --session --nofork --print-address=1 >"$WORK/bus.address" 2>"$WORK/bus.err" &
+PIDS+=($!)
+wait_for test -s "$WORK/bus.address" || fail "no session bus: $(cat "$WORK/bus.err")"
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus.address")
+export DBUS_SESSION_BUS_ADDRESS
+"$BUILD/tests/e2e_sni_watcher" >"$WORK/items" 2>"$WORK/watcher.err" &
+PIDS+=($!)
+wait_for dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetNameOwner \
+  string:org.kde.StatusNotifierWatcher || fail "no watcher: $(cat "$WORK/watcher.err")"
+THIRD_RUN=$WORK/third; mkdir -m 700 "$THIRD_RUN"
+XDG_RUNTIME_DIR=$THIRD_RUN XDG_CONFIG_HOME=$WORK/third-config "$BUILD/tavlo" 2>"$WORK/third.err" &
+THIRD=$!; PIDS+=($THIRD)
+wait_for bash -c "[ \$(wc -l <'$WORK/items') -eq 4 ]" || fail "items registered: $(cat "$WORK/items")"
+ITEM=$(grep -- "-$THIRD-tavlo" "$WORK/items") || fail "the speaker is no item of its own: $(cat "$WORK/items")"
+third_is() { [ "$(XDG_RUNTIME_DIR=$THIRD_RUN "$CTL" get "$VOL")" = "$1" ]; }
+scroll() { dbus-send --session --print-reply --dest="$ITEM" /StatusNotifierItem org.kde.StatusNotifierItem.Scroll "int32:$1" string:Vertical; }
+wait_for third_is "45850 45850" || fail "the third copy's start value: $(XDG_RUNTIME_DIR=$THIRD_RUN "$CTL" get "$VOL")"
+scroll 240 >/dev/null || fail "Scroll refused"
+wait_for third_is "52400 52400" || fail "two notches up over D-Bus set $(XDG_RUNTIME_DIR=$THIRD_RUN "$CTL" get "$VOL")"
+scroll -120 >/dev/null
+wait_for third_is "49125 49125" || fail "a notch down over D-Bus set $(XDG_RUNTIME_DIR=$THIRD_RUN "$CTL" get "$VOL")"
+is "$VOL" "45850 45850" || fail "the first copy's master moved"
+[ "$(wc -l <"$WORK/items")" -eq 4 ] || fail "items registered: $(cat "$WORK/items")"
+gone $THIRD && fail "the third copy ended"
 gone $TAVLO && fail "Tavlo ended"
 echo "PASS"
