@@ -53,15 +53,15 @@ public:
         return QTest::qWaitFor([this] { return pa_context_get_state(context_.get()) == PA_CONTEXT_READY; }, kTimeout);
     }
     bool playPaused(const char* sink) {
-        const pa_sample_spec spec{PA_SAMPLE_S16NE, 44100, 2};
-        player_.reset(pa_stream_new(context_.get(), "Paused tone", &spec, nullptr));
+        const pa_sample_spec format{PA_SAMPLE_S16NE, 44100, 2};
+        player_.reset(pa_stream_new(context_.get(), "Paused tone", &format, nullptr));
         if (!player_) return false;
         pa_stream_set_write_callback(player_.get(), &TestClient::tone, this);
         // A player's usual buffer (paplay's 2 s would keep the sound from the
         // monitor for as long when the meter opens after it starts).
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(100000, &spec));
+        attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(100000, &format));
         return pa_stream_connect_playback(
                    player_.get(), sink, &attr,
                    static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY), nullptr,
@@ -69,8 +69,8 @@ public:
     }
     void pause(bool paused) { sent(pa_stream_cork(player_.get(), paused ? 1 : 0, nullptr, nullptr)); }
     PulseStreamPtr record(const char* source) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 25, 1};
-        PulseStreamPtr s(pa_stream_new(context_.get(), "Record", &spec, nullptr));
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 25, 1};
+        PulseStreamPtr s(pa_stream_new(context_.get(), "Record", &format, nullptr));
         if (s && pa_stream_connect_record(s.get(), source, nullptr, PA_STREAM_NOFLAGS) < 0) s.reset();
         return s;
     }
