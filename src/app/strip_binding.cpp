@@ -153,22 +153,18 @@ void StripBinding::bindControls() {
     TForm1& play = s_.w.play;
     TAudioMixer bindMixer(play.Mixer->Service());
     bindMixer.SetMixerId(s.MixerIndex);
-    if (play.Mixer->DestinationLine(s.PlayDestIndex)) {
-        s.BindDestIndex = s.PlayDestIndex;
+    // A destination's own line, then each of its sources up to the window's strips.
+    const auto bindDestination = [&](int dest, int strips) {
+        if (!play.Mixer->DestinationLine(dest)) return;
+        s.BindDestIndex = dest;
         s_.trace(QStringLiteral("button4 aor = %1").arg(s.BindDestIndex));
-        bindLine(bindMixer, s.PlayDestIndex, -1);
-        for (int c = 0; c < bindMixer.SourceCount(s.PlayDestIndex) && c < 12; ++c)
-            bindLine(bindMixer, s.PlayDestIndex, c);
-    }
+        bindLine(bindMixer, dest, -1);
+        for (int c = 0; c < bindMixer.SourceCount(dest) && c < strips; ++c) bindLine(bindMixer, dest, c);
+    };
+    bindDestination(s.PlayDestIndex, 12);
     if (!s.HasTreble) play.treble->markAbsent();
     if (!s.HasBass) play.bass->markAbsent();
-    if (play.Mixer->DestinationLine(s.RecDestIndex)) {
-        s.BindDestIndex = s.RecDestIndex;
-        s_.trace(QStringLiteral("button4 aor = %1").arg(s.BindDestIndex));
-        bindLine(bindMixer, s.RecDestIndex, -1);
-        for (int c = 0; c < bindMixer.SourceCount(s.RecDestIndex) && c < 10; ++c)
-            bindLine(bindMixer, s.RecDestIndex, c);
-    }
+    bindDestination(s.RecDestIndex, 10);
 }
 
 void StripBinding::bindLine(TAudioMixer& mixer, int D, int C) {
