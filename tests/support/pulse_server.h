@@ -25,6 +25,15 @@ class PulseServer {
 public:
     static constexpr int kTimeout = 20000;
 
+    // Waits (bounded) until PipeWire's socket is there.
+    static bool pipeWireListens(const QString& socket) {
+        for (int i = 0; i < kTimeout / 20; ++i) {
+            if (QFile::exists(socket)) return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
     static bool installed() { return !QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty(); }
     static bool pipeWireInstalled() {
         for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse", "dbus-daemon", "pactl"})
@@ -64,6 +73,12 @@ public:
             pipeWireParts_.back()->start(QString::fromLatin1(program), {});
             if (!pipeWireParts_.back()->waitForStarted(kTimeout)) {
                 *why = QStringLiteral("%1 does not start").arg(QString::fromLatin1(program));
+                return false;
+            }
+            // The session manager gives up when PipeWire is not listening yet,
+            // and without it no default device can be chosen.
+            if (pipeWireParts_.size() == 1 && !pipeWireListens(dir_.filePath(QStringLiteral("pipewire-0")))) {
+                *why = QStringLiteral("pipewire does not listen");
                 return false;
             }
         }

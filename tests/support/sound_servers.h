@@ -8,6 +8,8 @@
 // The session starts with the sink "speakers" ("Speakers") and the source
 // "mic"; sinks and sources added later are null devices too.
 
+#include "support/pulse_server.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -40,6 +42,9 @@ public:
         if (pipewire_) {
             if (busAddress_.isEmpty() && !startBus(why)) return false;
             launch({"pipewire"});
+            // The session manager gives up when PipeWire is not listening yet.
+            if (!PulseServer::pipeWireListens(dir_.filePath(QStringLiteral("pipewire-0"))))
+                return *why = QStringLiteral("pipewire does not listen"), false;
             launch({"wireplumber"});
             launch({"pipewire-pulse"});
         } else {
