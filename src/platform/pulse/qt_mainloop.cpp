@@ -13,6 +13,12 @@
 // The three event kinds libpulse asks for. They are freed in two steps: a
 // free marks the event dead (it may be inside its own callback) and the
 // memory goes at the next collect.
+//
+// libpulse frees and makes anew the event of its socket after every read,
+// many times a second while a meter runs: a dead event keeps its socket
+// notifiers until the collect, and a new event on the same descriptor before
+// then takes them over, so the event loop's list of descriptors (whose every
+// change wakes the loop once more) stays as it was.
 struct pa_io_event {
     QtPulseMainloop* loop = nullptr;
     int fd = -1;
@@ -21,17 +27,26 @@ struct pa_io_event {
     void* userdata = nullptr;
     pa_io_event_destroy_cb_t destroy = nullptr;
     bool dead = false;
-    std::unique_ptr<QSocketNotifier> read;
+    std::unique_ptr<QSocketNotifier> read;  // made when first wanted
     std::unique_ptr<QSocketNotifier> write;
 
     void enable(pa_io_event_flags_t flags) {
         events = flags;
-        read->setEnabled(!dead && (flags & (PA_IO_EVENT_INPUT | PA_IO_EVENT_HANGUP | PA_IO_EVENT_ERROR)));
-        write->setEnabled(!dead && (flags & PA_IO_EVENT_OUTPUT));
+        watch(read, QSocketNotifier::Read, flags & (PA_IO_EVENT_INPUT | PA_IO_EVENT_HANGUP | PA_IO_EVENT_ERROR));
+        watch(write, QSocketNotifier::Write, flags & PA_IO_EVENT_OUTPUT);
+    }
+    void watch(std::unique_ptr<QSocketNotifier>& n, QSocketNotifier::Type type, bool on) {
+        if (!n) {
+            if (!on) return;
+            n = std::make_unique<QSocketNotifier>(fd, type);
+            const pa_io_event_flags_t what = type == QSocketNotifier::Read ? PA_IO_EVENT_INPUT : PA_IO_EVENT_OUTPUT;
+            QObject::connect(n.get(), &QSocketNotifier::activated, loop, [this, what] { fire(what); });
+        }
+        n->setEnabled(on);
     }
     void fire(pa_io_event_flags_t what) {
         if (dead || !(events & what)) return;
-        cb(loop->api(), this, fd, what, userdata);
+        loop->dispatch([&] { cb(loop->api(), this, fd, what, userdata); });
     }
 };
 
@@ -66,7 +81,7 @@ struct pa_time_event {
         enabled = false;
         timer->stop();
         const timeval at = when;
-        cb(loop->api(), this, &at, userdata);
+        loop->dispatch([&] { cb(loop->api(), this, &at, userdata); });
     }
 };
 
@@ -86,25 +101,24 @@ struct QtPulseMainloop::Callbacks {
     static pa_io_event* ioNew(pa_mainloop_api* a, int fd, pa_io_event_flags_t events, pa_io_event_cb_t cb,
                               void* userdata) {
         QtPulseMainloop* loop = loopOf(a);
-        auto e = std::make_unique<pa_io_event>();
-        e->loop = loop;
-        e->fd = fd;
+        pa_io_event* e = loop->reusableIo(fd);
+        if (!e) {
+            loop->io_.push_back(std::make_unique<pa_io_event>());
+            e = loop->io_.back().get();
+            e->loop = loop;
+            e->fd = fd;
+        }
         e->cb = cb;
         e->userdata = userdata;
-        e->read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        e->write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-        pa_io_event* raw = e.get();
-        QObject::connect(e->read.get(), &QSocketNotifier::activated, loop, [raw] { raw->fire(PA_IO_EVENT_INPUT); });
-        QObject::connect(e->write.get(), &QSocketNotifier::activated, loop, [raw] { raw->fire(PA_IO_EVENT_OUTPUT); });
+        e->destroy = nullptr;
+        e->dead = false;
         e->enable(events);
-        loop->io_.push_back(std::move(e));
-        return raw;
+        return e;
     }
     static void ioEnable(pa_io_event* e, pa_io_event_flags_t events) { e->enable(events); }
     static void ioFree(pa_io_event* e) {
         if (e->dead) return;
-        e->dead = true;
-        e->enable(PA_IO_EVENT_NULL);
+        e->dead = true;  // its notifiers stay until the collect: see above
         if (e->destroy) e->destroy(e->loop->api(), e, e->userdata);
         e->loop->scheduleCollect();
     }
@@ -196,7 +210,9 @@ int QtPulseMainloop::liveEvents() const {
 }
 
 void QtPulseMainloop::scheduleDefers() {
-    if (destroying_ || std::exchange(defersScheduled_, true)) return;
+    // Inside a callback of ours they run as it returns, as libpulse's own
+    // loop runs them before it polls again.
+    if (destroying_ || dispatching_ || std::exchange(defersScheduled_, true)) return;
     QTimer::singleShot(0, this, &QtPulseMainloop::runDefers);
 }
 
@@ -212,6 +228,23 @@ void QtPulseMainloop::runDefers() {
         scheduleDefers();
 }
 
+void QtPulseMainloop::dispatch(const std::function<void()>& callback) {
+    if (dispatching_) {  // a loop of our own may run a timer
+        callback();
+        return;
+    }
+    dispatching_ = true;
+    callback();
+    dispatching_ = false;
+    runDefers();
+}
+
+pa_io_event* QtPulseMainloop::reusableIo(int fd) {
+    for (const auto& e : io_)
+        if (e->dead && e->fd == fd) return e.get();
+    return nullptr;
+}
+
 void QtPulseMainloop::scheduleCollect() {
     if (destroying_ || std::exchange(collectScheduled_, true)) return;
     QTimer::singleShot(0, this, &QtPulseMainloop::collect);
@@ -222,6 +255,8 @@ void QtPulseMainloop::collect() {
     auto sweep = [](auto& list) {
         list.erase(std::remove_if(list.begin(), list.end(), [](const auto& e) { return e->dead; }), list.end());
     };
+    for (const auto& e : io_)
+        if (e->dead) e->enable(PA_IO_EVENT_NULL);
     sweep(io_);
     sweep(time_);
     sweep(defer_);

@@ -37,6 +37,10 @@ private:
 
     void scheduleDefers();
     void runDefers();
+    // Runs an event's callback, then the deferred calls it enabled.
+    void dispatch(const std::function<void()>& callback);
+    // A dead event on fd, not yet collected, to be used again.
+    pa_io_event* reusableIo(int fd);
     // Frees the events freed meanwhile, outside any of their callbacks.
     void collect();
     void scheduleCollect();
@@ -47,5 +51,6 @@ private:
     std::vector<std::unique_ptr<pa_defer_event>> defer_;
     bool defersScheduled_ = false;
     bool collectScheduled_ = false;
+    bool dispatching_ = false;
     bool destroying_ = false;
 };
