@@ -29,6 +29,7 @@ struct PulseMeters::Meter {
     Clock::time_point lastData{};
     Clock::time_point lastRead{};
     DWORD reported = 0;  // the value last reported (0 for silence)
+    bool corked = false;  // its stream waits for sound, sending nothing
     bool failed = false;
 };
 
@@ -66,8 +67,15 @@ PulseMeters::PulseMeters(PulseConnection& connection, const PulseServerState& st
 PulseMeters::~PulseMeters() = default;
 
 int PulseMeters::streams() const {
-    return static_cast<int>(
-        std::count_if(meters_.begin(), meters_.end(), [](const auto& m) { return m.second->stream != nullptr; }));
+    return static_cast<int>(std::count_if(meters_.begin(), meters_.end(), [](const auto& m) {
+        return m.second->stream != nullptr && !m.second->corked;
+    }));
+}
+
+int PulseMeters::waitingStreams() const {
+    return static_cast<int>(std::count_if(meters_.begin(), meters_.end(), [](const auto& m) {
+        return m.second->stream != nullptr && m.second->corked;
+    }));
 }
 
 std::optional<PulseMeters::Target> PulseMeters::targetOf(const PulseBinding& binding) const {
@@ -160,7 +168,7 @@ void PulseMeters::setInterval(std::chrono::milliseconds interval) {
     for (auto& [object, meter] : meters_) {
         if (!meter->stream || meter->failed) continue;
         meter->stream.reset();
-        open(*meter);  // else the refresh tries again, for the meter followed
+        open(*meter, meter->corked);  // else the refresh tries again, for the meter followed
     }
     scheduleRefresh();
 }
@@ -195,20 +203,35 @@ void PulseMeters::refresh() {
         // A stream moved to another sink is metered there afresh.
         if (t->source != m.source) {
             m.stream.reset();
+            m.corked = false;
             m.source = t->source;
         }
         if (!t->plays) {
-            rest(m);
-            if (followed(m))
+            if (followed(m)) {
+                wait(m);
                 ++it;
-            else
+            } else {
+                rest(m);
                 it = meters_.erase(it);
+            }
             continue;
         }
         // Only the meter followed gets a new stream; others keep theirs a while.
-        if (!m.stream && followed(m) && !m.failed && open(m))
+        if (!followed(m)) {
+            ++it;
+            continue;
+        }
+        if (m.corked && m.failed) {  // failed while waiting: the reaper was not running
+            m.stream.reset();
+            m.failed = false;
+        }
+        if (m.stream && m.corked) {
+            cork(m, false);
+            qCDebug(lcPulse) << "meter on" << m.source.c_str() << "wakes";
+        } else if (!m.stream && !m.failed && open(m, false)) {
             qCDebug(lcPulse) << "meter on" << m.source.c_str() << "for" << m.object.toString().c_str() << "at" << rate_
                              << "a second";
+        }
         ++it;
     }
     const bool open = streams() > 0;
@@ -216,7 +239,7 @@ void PulseMeters::refresh() {
     if (!open) reaper_->stop();
 }
 
-bool PulseMeters::open(Meter& m) {
+bool PulseMeters::open(Meter& m, bool corked) {
     // One float per batch: its sample rate is the number of peaks a second.
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, rate_, 1};
     PulseStreamPtr s(pa_stream_new(connection_.context(), "Peak meter", &format, nullptr));
@@ -227,15 +250,45 @@ bool PulseMeters::open(Meter& m) {
     pa_buffer_attr attr;
     std::memset(&attr, 0xff, sizeof attr);
     attr.fragsize = sizeof(float);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_DONT_MOVE | PA_STREAM_PEAK_DETECT |
-                                                      PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND);
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_DONT_MOVE | PA_STREAM_PEAK_DETECT | PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND |
+        (corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
     if (pa_stream_connect_record(s.get(), m.source.c_str(), &attr, flags) < 0) return false;
     m.stream = std::move(s);
+    m.corked = corked;
     return true;
+}
+
+void PulseMeters::cork(Meter& m, bool corked) {
+    if (m.corked == corked) return;
+    if (pa_stream_get_state(m.stream.get()) == PA_STREAM_READY &&
+        sent(pa_stream_cork(m.stream.get(), corked ? 1 : 0, nullptr, nullptr))) {
+        m.corked = corked;
+        return;
+    }
+    // Still being made: made again the way it is wanted.
+    m.stream.reset();
+    open(m, corked);
+}
+
+void PulseMeters::wait(Meter& m) {
+    // A corked stream sends nothing and wakes nobody, yet its small latency
+    // stays asked of the sink: when sound starts, the sink renders it in
+    // small pieces and the first peak comes at once. (A stream opened only
+    // then would wait for what the sink had rendered ahead, up to its
+    // latency of a second or two.)
+    if (m.stream)
+        cork(m, true);
+    else if (!m.failed)
+        open(m, true);
+    if (m.reported == 0) return;
+    m.reported = 0;
+    report(m.reader);
 }
 
 void PulseMeters::rest(Meter& m) {
     m.stream.reset();
+    m.corked = false;
     m.failed = false;
     if (m.reported == 0) return;
     m.reported = 0;

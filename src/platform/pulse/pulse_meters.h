@@ -12,9 +12,10 @@
 //   its last read, and gets none.
 // - Only while something plays there: a sink's meter while a stream that
 //   is not corked plays to it, a stream's meter while it is not corked.
-//   Otherwise the meter rests at 0 with no stream, and nothing wakes up
-//   for it; its stream opens again once the server says a stream plays.
-//   A source's meter (the recording line) runs while it is read.
+//   Otherwise the meter rests at 0, and nothing wakes up for it: the meter
+//   followed keeps its stream corked (see wait()), the others have none;
+//   the stream runs again once the server says a stream plays. A source's
+//   meter (the recording line) runs while it is read.
 // A meter with no data for three batches (at least 300 ms) reads 0 (a
 // suspended sink sends none). A stream closed while the server is still
 // making it is disconnected once made (see PulseStreamRelease).
@@ -54,7 +55,8 @@ public:
     static constexpr std::uint32_t kRate = 25;
     static constexpr std::chrono::milliseconds kIdle{3000};
 
-    int streams() const;
+    int streams() const;         // streams that carry peaks
+    int waitingStreams() const;  // corked streams, waiting for sound
     std::uint32_t rate() const { return rate_; }
 
 signals:
@@ -75,7 +77,9 @@ private:
     bool followed(const Meter& m) const;
     void scheduleRefresh();
     void refresh();
-    bool open(Meter& m);
+    bool open(Meter& m, bool corked);
+    void cork(Meter& m, bool corked);
+    void wait(Meter& m);
     void rest(Meter& m);
     void data(Meter& m);
     void report(DeviceKey reader);

@@ -15,10 +15,12 @@
 // memory goes at the next collect.
 //
 // libpulse frees and makes anew the event of its socket after every read,
-// many times a second while a meter runs: a dead event keeps its socket
-// notifiers until the collect, and a new event on the same descriptor before
-// then takes them over, so the event loop's list of descriptors (whose every
-// change wakes the loop once more) stays as it was.
+// many times a second while a meter runs, within one of our callbacks: an
+// event freed there keeps its notifiers until the callback has returned, and
+// a new event on the same descriptor meanwhile takes them over, so the event
+// loop's list of descriptors (whose every change wakes the loop once more)
+// stays as it was. What is still dead then is no longer watched (its
+// descriptor may be closed), and goes at the next collect.
 struct pa_io_event {
     QtPulseMainloop* loop = nullptr;
     int fd = -1;
@@ -118,7 +120,8 @@ struct QtPulseMainloop::Callbacks {
     static void ioEnable(pa_io_event* e, pa_io_event_flags_t events) { e->enable(events); }
     static void ioFree(pa_io_event* e) {
         if (e->dead) return;
-        e->dead = true;  // its notifiers stay until the collect: see above
+        e->dead = true;
+        if (!e->loop->dispatching_) e->enable(PA_IO_EVENT_NULL);  // else as the callback returns: see above
         if (e->destroy) e->destroy(e->loop->api(), e, e->userdata);
         e->loop->scheduleCollect();
     }
@@ -212,7 +215,12 @@ int QtPulseMainloop::liveEvents() const {
 void QtPulseMainloop::scheduleDefers() {
     // Inside a callback of ours they run as it returns, as libpulse's own
     // loop runs them before it polls again.
-    if (destroying_ || dispatching_ || std::exchange(defersScheduled_, true)) return;
+    if (inCallback_) return;
+    postDefers();
+}
+
+void QtPulseMainloop::postDefers() {
+    if (destroying_ || std::exchange(defersScheduled_, true)) return;
     QTimer::singleShot(0, this, &QtPulseMainloop::runDefers);
 }
 
@@ -225,7 +233,7 @@ void QtPulseMainloop::runDefers() {
         if (!e->dead && e->enabled) e->cb(&api_, e, e->userdata);
     }
     if (std::any_of(defer_.begin(), defer_.end(), [](const auto& e) { return !e->dead && e->enabled; }))
-        scheduleDefers();
+        postDefers();
 }
 
 void QtPulseMainloop::dispatch(const std::function<void()>& callback) {
@@ -233,10 +241,13 @@ void QtPulseMainloop::dispatch(const std::function<void()>& callback) {
         callback();
         return;
     }
-    dispatching_ = true;
+    dispatching_ = inCallback_ = true;
     callback();
-    dispatching_ = false;
+    inCallback_ = false;
     runDefers();
+    dispatching_ = false;
+    for (const auto& e : io_)
+        if (e->dead) e->enable(PA_IO_EVENT_NULL);
 }
 
 pa_io_event* QtPulseMainloop::reusableIo(int fd) {
@@ -255,8 +266,6 @@ void QtPulseMainloop::collect() {
     auto sweep = [](auto& list) {
         list.erase(std::remove_if(list.begin(), list.end(), [](const auto& e) { return e->dead; }), list.end());
     };
-    for (const auto& e : io_)
-        if (e->dead) e->enable(PA_IO_EVENT_NULL);
     sweep(io_);
     sweep(time_);
     sweep(defer_);

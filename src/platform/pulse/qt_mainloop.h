@@ -36,6 +36,7 @@ private:
     struct Callbacks;
 
     void scheduleDefers();
+    void postDefers();
     void runDefers();
     // Runs an event's callback, then the deferred calls it enabled.
     void dispatch(const std::function<void()>& callback);
@@ -51,6 +52,7 @@ private:
     std::vector<std::unique_ptr<pa_defer_event>> defer_;
     bool defersScheduled_ = false;
     bool collectScheduled_ = false;
-    bool dispatching_ = false;
+    bool dispatching_ = false;  // in a callback or the deferred calls after it
+    bool inCallback_ = false;
     bool destroying_ = false;
 };
