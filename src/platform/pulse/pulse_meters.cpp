@@ -28,7 +28,7 @@ struct PulseMeters::Meter {
     float peak = 0.0f;
     Clock::time_point lastData{};
     Clock::time_point lastRead{};
-    DWORD reported = 0;  // the value last reported (0 for silence)
+    DWORD reported = 0;   // the value last reported (0 for silence)
     bool corked = false;  // its stream waits for sound, sending nothing
     bool failed = false;
 };
@@ -73,9 +73,8 @@ int PulseMeters::streams() const {
 }
 
 int PulseMeters::waitingStreams() const {
-    return static_cast<int>(std::count_if(meters_.begin(), meters_.end(), [](const auto& m) {
-        return m.second->stream != nullptr && m.second->corked;
-    }));
+    return static_cast<int>(std::count_if(
+        meters_.begin(), meters_.end(), [](const auto& m) { return m.second->stream != nullptr && m.second->corked; }));
 }
 
 std::optional<PulseMeters::Target> PulseMeters::targetOf(const PulseBinding& binding) const {
@@ -250,9 +249,9 @@ bool PulseMeters::open(Meter& m, bool corked) {
     pa_buffer_attr attr;
     std::memset(&attr, 0xff, sizeof attr);
     attr.fragsize = sizeof(float);
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_DONT_MOVE | PA_STREAM_PEAK_DETECT | PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND |
-        (corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_DONT_MOVE | PA_STREAM_PEAK_DETECT |
+                                                      PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND |
+                                                      (corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
     if (pa_stream_connect_record(s.get(), m.source.c_str(), &attr, flags) < 0) return false;
     m.stream = std::move(s);
     m.corked = corked;

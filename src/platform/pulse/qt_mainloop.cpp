@@ -232,8 +232,7 @@ void QtPulseMainloop::runDefers() {
         pa_defer_event* e = defer_[i].get();
         if (!e->dead && e->enabled) e->cb(&api_, e, e->userdata);
     }
-    if (std::any_of(defer_.begin(), defer_.end(), [](const auto& e) { return !e->dead && e->enabled; }))
-        postDefers();
+    if (std::any_of(defer_.begin(), defer_.end(), [](const auto& e) { return !e->dead && e->enabled; })) postDefers();
 }
 
 void QtPulseMainloop::dispatch(const std::function<void()>& callback) {
