@@ -50,7 +50,7 @@ pkg-config --exists xdamage || bench_need _:libxdamage-dev
 # The helpers are built here; the targets are made if missing (the X client
 # needs libxdamage-dev at configure time).
 if [ ! -x "$build/bench/bench_xwatch" ]; then cmake "$build" >/dev/null; fi
-cmake --build "$build" --target tavlo bench_xwatch bench_storm bench_reopen bench_init >/dev/null
+cmake --build "$build" --target tavlo bench_xwatch bench_storm bench_reopen bench_init bench_repaint_floor >/dev/null
 tavlo=$build/tavlo xwatch=$build/bench/bench_xwatch
 
 bench_init peers
@@ -279,6 +279,23 @@ for p in "${programs[@]}"; do
 done
 # The card's values the storm and the reactions left: none of Tavlo's doing.
 
+# --- the floor: a plain Qt program repainting two small areas 25 times a second ---
+floor_cpu() {  # floor_cpu [--no-paint]
+    "$build/bench/bench_repaint_floor" "$@" >/dev/null 2>&1 &
+    local f=$! t0 t1
+    bench_track "$f"
+    sleep 2
+    t0=$(ticks "$f")
+    sleep "$secs"
+    t1=$(ticks "$f")
+    kill "$f"
+    wait "$f" 2>/dev/null || true
+    percent $((t1 - t0)) "$secs"
+}
+say "repaint floor"
+floorPaint=$(floor_cpu)
+floorTimer=$(floor_cpu --no-paint)
+
 # --- Tavlo alone, offscreen -----------------------------------------------------
 bench_value() {  # bench_value FILE NAME: the median real time of that benchmark, with its unit
     awk -F, -v n="\"$2/" '(index($1, n) == 1 || index($1, substr(n, 1, length(n) - 1) "_")) && $1 ~ /_median"$/ {
@@ -336,6 +353,10 @@ if [ -n "${startupMedian[tavlo]:-}" ]; then
     read -r ref name <<<"$(best react)"
     ratio_row "reaction ≤ the fastest peer" "${react[tavlo]}" "${ref:-}" "ms (${name:-})" 1
 fi
+echo
+echo "A plain Qt Widgets program repainting a lamp column and a mini-meter in two windows 25 times a" \
+    "second (\`bench_repaint_floor\`): $floorPaint % (its 40 ms timer alone: $floorTimer %)$(awk -v f="$floorPaint" \
+        -v r="${cpuSignal[pavucontrol-qt]:-}" 'BEGIN { if (r > 0) printf ", %.2f× pavucontrol-qt", f / r }')."
 if [ -n "$storm_report" ]; then
     echo
     echo "Storm of outside changes (\`bench_storm $stormTarget\`), Tavlo's mixers shown:"
