@@ -4,7 +4,6 @@
 // and a capture that lasts until the release even when the picture hides
 // after the press (a fader cursor hides while it is dragged).
 
-#include "controls/cached_label.h"
 #include "controls/picture.h"
 #include "support/test_main.h"
 
@@ -63,7 +62,6 @@ private slots:
     void captureHoldsWhileHidden();
     void captureEndsWithLastButton();
     void drawsItsPixmap();
-    void cachedLabelPaintsAsALabel();
 };
 
 void TestPicture::reportsMouseWithPictureRelativePoints() {
@@ -162,41 +160,6 @@ void TestPicture::drawsItsPixmap() {
     QVERIFY(!picture.testAttribute(Qt::WA_OpaquePaintEvent));
     picture.hide();
     QCOMPARE(window.grab().toImage().pixelColor(0, 0), QColor(Qt::white));
-}
-
-void TestPicture::cachedLabelPaintsAsALabel() {
-    QWidget window;
-    window.resize(60, 40);
-    QLabel plain(&window);
-    TCachedLabel cached(&window);
-    for (QLabel* l : {&plain, static_cast<QLabel*>(&cached)}) l->setGeometry(0, 0, 24, 14);
-    cached.move(30, 0);
-    const auto same = [&](const char* what) {
-        if (plain.grab().toImage() != cached.grab().toImage()) QFAIL(what);
-    };
-    for (const char* text : {"0", "12", "7", "12", "0"}) {
-        plain.setText(QString::fromLatin1(text));
-        cached.setText(QString::fromLatin1(text));
-        same(text);
-    }
-    // Each change below would show a stale picture of "12" if kept.
-    QFont font = plain.font();
-    font.setPixelSize(9);
-    for (QLabel* l : {&plain, static_cast<QLabel*>(&cached)}) l->setFont(font);
-    same("font");
-    QPalette palette = plain.palette();
-    palette.setColor(QPalette::WindowText, Qt::red);
-    for (QLabel* l : {&plain, static_cast<QLabel*>(&cached)}) l->setPalette(palette);
-    same("palette");
-    for (QLabel* l : {&plain, static_cast<QLabel*>(&cached)}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    same("alignment");
-    for (QLabel* l : {&plain, static_cast<QLabel*>(&cached)}) l->resize(30, 14);
-    same("size");
-    for (int i = 0; i < 2 * TCachedLabel::kMaxTexts; ++i) {
-        cached.setText(QString::number(i));
-        (void)cached.grab();
-    }
-    QVERIFY(cached.cachedTexts() <= TCachedLabel::kMaxTexts);
 }
 
 TAVLO_TEST_MAIN(TestPicture)
