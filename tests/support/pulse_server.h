@@ -41,6 +41,7 @@ public:
         return true;
     }
 
+    PulseServer() = default;
     ~PulseServer() {
         for (auto& p : players_) stopProcess(*p);
         stop();
@@ -55,7 +56,6 @@ public:
             return false;
         }
         pipeWire_ = true;
-        socket_ = dir_.filePath(QStringLiteral("pulse/native"));
         if (!bus_) {
             bus_ = child();
             bus_->setStandardOutputFile(QString());  // the bus's address comes this way
@@ -86,23 +86,31 @@ public:
     }
 
     // Starts the server with a null sink "fake" and a null source "fakemic"
-    // and waits until it answers.
-    bool start(QString* why) {
+    // (or no device at all) and waits until it answers.
+    bool start(QString* why, bool nullDevices = true) {
         if (!dir_.isValid()) {
             *why = QStringLiteral("no temporary folder");
             return false;
         }
-        socket_ = dir_.filePath(QStringLiteral("native"));
         server_ = std::make_unique<QProcess>();
         server_->setProcessEnvironment(environment());
         server_->setProcessChannelMode(QProcess::ForwardedChannels);
         server_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        server_->start(QStringLiteral("pulseaudio"),
-                       {"-n", "--daemonize=no", "--log-level=error", "--exit-idle-time=-1", "--disallow-exit",
-                        "--use-pid-file=no", "--disable-shm=yes", "-L",
-                        QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket_), "-L",
-                        "module-null-sink sink_name=fake sink_properties=device.description=Fake", "-L",
-                        "module-null-source source_name=fakemic"});
+        QStringList args{"-n",
+                         "--daemonize=no",
+                         "--log-level=error",
+                         "--exit-idle-time=-1",
+                         "--disallow-exit",
+                         "--use-pid-file=no",
+                         "--disable-shm=yes",
+                         "-L",
+                         QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())};
+        if (nullDevices)
+            args << "-L"
+                 << "module-null-sink sink_name=fake sink_properties=device.description=Fake"
+                 << "-L"
+                 << "module-null-source source_name=fakemic";
+        server_->start(QStringLiteral("pulseaudio"), args);
         if (!server_->waitForStarted(kTimeout)) {
             *why = QStringLiteral("pulseaudio does not start: %1").arg(server_->errorString());
             return false;
@@ -125,7 +133,7 @@ public:
                                                           [](auto& p) { return p->state() == QProcess::Running; });
         return server_ && server_->state() == QProcess::Running;
     }
-    QString server() const { return QStringLiteral("unix:") + socket_; }
+    QString server() const { return QStringLiteral("unix:") + socket(); }
     QString home() const { return dir_.path(); }
     const QString& lastError() const { return lastError_; }
 
@@ -162,12 +170,35 @@ public:
         players_.push_back(std::move(p));
         return true;
     }
+    // A player of silence that runs until stopped: a stream at rest.
+    bool playSilence(const QString& sink, const QString& name) {
+        auto p = child();
+        p->start(QStringLiteral("pacat"), {"--playback", QStringLiteral("--device=%1").arg(sink), "--raw",
+                                           QStringLiteral("--property=application.name=%1").arg(name), "/dev/zero"});
+        if (!p->waitForStarted(kTimeout)) return false;
+        players_.push_back(std::move(p));
+        return true;
+    }
     void stopPlaying() {
         for (auto& p : players_) stopProcess(*p);
         players_.clear();
     }
+    void stopOnePlayer() {
+        if (players_.empty()) return;
+        stopProcess(*players_.front());
+        players_.erase(players_.begin());
+    }
+
+protected:
+    // Which server the socket is to be of, known before it starts.
+    explicit PulseServer(bool pipeWire) : pipeWire_(pipeWire) {}
 
 private:
+    // PipeWire puts its PulseAudio socket under the runtime folder's "pulse".
+    QString socket() const {
+        return dir_.filePath(pipeWire_ ? QStringLiteral("pulse/native") : QStringLiteral("native"));
+    }
+
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "XDG_CONFIG_HOME",
@@ -237,7 +268,6 @@ private:
     }
 
     QTemporaryDir dir_;
-    QString socket_ = dir_.filePath(QStringLiteral("native"));
     std::unique_ptr<QProcess> server_;
     bool pipeWire_ = false;
     std::unique_ptr<QProcess> bus_;

@@ -1,9 +1,8 @@
 #pragma once
 // A private sound server for a whole session, of either kind a desktop
 // runs: PulseAudio, or PipeWire with its PulseAudio server (and the session
-// bus and session manager it needs). Both are reached through their
-// PulseAudio socket in a folder of their own, and changed the way other
-// programs change them: pactl, and players started and stopped.
+// bus and session manager it needs), changed the way other programs change
+// them: pactl, and players started and stopped.
 //
 // The session starts with the sink "speakers" ("Speakers") and the source
 // "mic"; sinks and sources added later are null devices too.
@@ -11,69 +10,38 @@
 #include "support/pulse_server.h"
 
 #include <QDeadlineTimer>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/prctl.h>
-#include <csignal>
 #include <memory>
-#include <optional>
-#include <vector>
 
-class SoundServer {
+class SoundServer : public PulseServer {
 public:
     // "pulseaudio" or "pipewire"; null when that server is not installed.
     static std::unique_ptr<SoundServer> make(const QString& kind) {
-        const QStringList needs = kind == QLatin1String("pipewire")
-                                      ? QStringList{"pipewire", "pipewire-pulse", "wireplumber", "dbus-daemon", "pactl"}
-                                      : QStringList{"pulseaudio", "pactl"};
-        for (const QString& program : needs)
-            if (QStandardPaths::findExecutable(program).isEmpty()) return nullptr;
-        return std::unique_ptr<SoundServer>(new SoundServer(kind == QLatin1String("pipewire")));
+        const bool pipeWire = kind == QLatin1String("pipewire");
+        if (pipeWire ? !pipeWireInstalled()
+                     : !installed() || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty())
+            return nullptr;
+        return std::unique_ptr<SoundServer>(new SoundServer(pipeWire));
     }
 
-    ~SoundServer() { stop(); }
-
     bool start(QString* why) {
-        if (!dir_.isValid()) return *why = QStringLiteral("no temporary folder"), false;
-        if (pipewire_) {
-            if (busAddress_.isEmpty() && !startBus(why)) return false;
-            launch({"pipewire"});
-            // The session manager gives up when PipeWire is not listening yet.
-            if (!PulseServer::pipeWireListens(dir_.filePath(QStringLiteral("pipewire-0"))))
-                return *why = QStringLiteral("pipewire does not listen"), false;
-            launch({"wireplumber"});
-            launch({"pipewire-pulse"});
-        } else {
-            launch({"pulseaudio", "-n", "--daemonize=no", "--log-level=error", "--exit-idle-time=-1", "--disallow-exit",
-                    "--use-pid-file=no", "--disable-shm=yes", "-L",
-                    QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
-        }
-        QDeadlineTimer deadline(20000);
-        while (!pactl({QStringLiteral("info")})) {
-            if (deadline.hasExpired()) return *why = QStringLiteral("the sound server does not answer"), false;
-            QTest::qWait(50);
-        }
-        if (!addSink(QStringLiteral("speakers"), QStringLiteral("Speakers"))) return *why = lastError_, false;
+        if (!(pipeWire_ ? startPipeWire(why) : PulseServer::start(why, false))) return false;
+        if (!addSink(QStringLiteral("speakers"), QStringLiteral("Speakers"))) return *why = lastError(), false;
         // PipeWire's session manager takes a moment to publish the new sink
         // and the default device's store: "Not supported" until then.
+        QDeadlineTimer deadline(kTimeout);
         while (!pactl({"set-default-sink", "speakers"})) {
-            if (deadline.hasExpired()) return *why = lastError_, false;
+            if (deadline.hasExpired()) return *why = lastError(), false;
             QTest::qWait(50);
         }
-        if (!addSource(QStringLiteral("mic"))) return *why = lastError_, false;
+        if (!addSource(QStringLiteral("mic"))) return *why = lastError(), false;
         return true;
     }
 
-    const QString& lastError() const { return lastError_; }
-
     void stop() {
-        players_.clear();
-        // The session manager and the server go before their bus.
-        while (!servers_.empty()) servers_.pop_back();
+        stopPlaying();
+        PulseServer::stop();
     }
 
     // Killed and started again, as an upgrade does: every device comes back
@@ -84,24 +52,11 @@ public:
         return start(&why);
     }
 
+    // The program under test is a client of this server (its settings stay
+    // in the session's home).
     void useFromThisProcess() const {
         qputenv("PULSE_SERVER", server().toLocal8Bit());
-        qputenv("PULSE_RUNTIME_PATH", dir_.path().toLocal8Bit());
-    }
-
-    QString server() const { return QStringLiteral("unix:") + socket(); }
-
-    std::optional<QString> pactl(const QStringList& args) const {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral("pactl"), args);
-        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            lastError_ =
-                QStringLiteral("pactl %1: %2")
-                    .arg(args.join(QLatin1Char(' ')), QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
-            return std::nullopt;
-        }
-        return QString::fromLocal8Bit(p.readAllStandardOutput());
+        qputenv("PULSE_RUNTIME_PATH", home().toLocal8Bit());
     }
 
     // The sinks' names, in the server's order.
@@ -125,7 +80,7 @@ public:
     bool addSource(const QString& name) {
         // PipeWire's PulseAudio server has no null source: a null node made
         // a source does the same.
-        if (pipewire_)
+        if (pipeWire_)
             return pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name),
                           "media.class=Audio/Source/Virtual", QStringLiteral("device.description=%1").arg(name)})
                 .has_value();
@@ -134,83 +89,8 @@ public:
             .has_value();
     }
 
-    // A player of silence that runs until stopped: a stream with a strip,
-    // and a meter at rest.
-    bool playSilence(const QString& sink, const QString& name) {
-        auto p = process();
-        p->start(QStringLiteral("pacat"), {"--playback", QStringLiteral("--device=%1").arg(sink), "--raw",
-                                           QStringLiteral("--property=application.name=%1").arg(name), "/dev/zero"});
-        if (!p->waitForStarted(5000)) return false;
-        players_.emplace_back(std::move(p));
-        return true;
-    }
-    void stopOnePlayer() {
-        if (!players_.empty()) players_.erase(players_.begin());
-    }
-
 private:
-    explicit SoundServer(bool pipewire) : pipewire_(pipewire) {}
-
-    struct Child {
-        std::unique_ptr<QProcess> p;
-        explicit Child(std::unique_ptr<QProcess> process) : p(std::move(process)) {}
-        Child(Child&&) = default;
-        Child& operator=(Child&&) = default;
-        ~Child() {
-            if (!p || p->state() == QProcess::NotRunning) return;
-            p->terminate();
-            if (!p->waitForFinished(3000)) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-    };
-
-    QString socket() const {
-        return pipewire_ ? dir_.filePath(QStringLiteral("pulse/native")) : dir_.filePath(QStringLiteral("native"));
-    }
-
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "XDG_STATE_HOME",
-                                "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-            env.insert(QString::fromLatin1(var), dir_.path());
-        // PipeWire's PulseAudio server puts its socket in pulse/ of the
-        // runtime folder unless told another folder.
-        if (pipewire_) env.remove(QStringLiteral("PULSE_RUNTIME_PATH"));
-        env.insert(QStringLiteral("PULSE_SERVER"), server());
-        env.remove(QStringLiteral("DISPLAY"));
-        if (!busAddress_.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
-        return env;
-    }
-
-    std::unique_ptr<QProcess> process() const {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessEnvironment(environment());
-        p->setStandardOutputFile(QProcess::nullDevice());
-        p->setStandardErrorFile(dir_.filePath(QStringLiteral("servers.log")), QIODevice::Append);
-        p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        return p;
-    }
-
-    void launch(const QStringList& command) {
-        auto p = process();
-        p->start(command.front(), command.mid(1));
-        p->waitForStarted(5000);
-        servers_.emplace_back(std::move(p));
-    }
-
-    bool startBus(QString* why) {
-        auto p = process();
-        p->setStandardOutputFile(QString());
-        p->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1",
-                                                 QStringLiteral("--address=unix:path=%1").arg(dir_.filePath("bus"))});
-        if (!p->waitForStarted(5000) || !p->waitForReadyRead(5000))
-            return *why = QStringLiteral("no session bus"), false;
-        busAddress_ = QString::fromLatin1(p->readLine()).trimmed();
-        bus_ = std::make_unique<Child>(std::move(p));
-        return true;
-    }
+    explicit SoundServer(bool pipeWire) : PulseServer(pipeWire), pipeWire_(pipeWire) {}
 
     QStringList names(const QString& kind) const {
         QStringList out;
@@ -245,11 +125,5 @@ private:
         return {};
     }
 
-    const bool pipewire_;
-    QTemporaryDir dir_;
-    QString busAddress_;
-    std::unique_ptr<Child> bus_;
-    std::vector<Child> servers_;
-    std::vector<Child> players_;
-    mutable QString lastError_;
+    const bool pipeWire_;
 };
