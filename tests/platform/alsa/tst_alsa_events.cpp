@@ -83,7 +83,8 @@ void TestAlsaEvents::cleanup() {
 void TestAlsaEvents::hardwareChangeNotifiesTheControlsItChanged() {
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
     QVERIFY(card_->state->set("PCM Playback Volume", {3, 4}));
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolumeType)), 1, kEventTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolumeType)), 1,
+                              kEventTimeout);
     QCOMPARE(card_->notes.notes.front().handle, card_->handle);
     // The mute of the same element did not change: no word about it.
     QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kMuteType)), 0);
@@ -138,12 +139,14 @@ void TestAlsaEvents::writeByOneProgramReachesAnother() {
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
     QCOMPARE(card_->set(pcm, kVolumeType, {65535, 0}), MMSYSERR_NOERROR);
     const DriverLine& otherPcm = *sourceNamed(other.play(), "PCM");
-    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(otherPcm, kVolumeType)), 1, kEventTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(otherPcm, kVolumeType)), 1,
+                              kEventTimeout);
     QCOMPARE(other.id(otherPcm, kVolumeType), card_->id(pcm, kVolumeType));  // same card, same ids
     QCOMPARE(other.get(otherPcm, kVolumeType), (Values{65535, 0}));
 
     QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 1, 0, 0}), MMSYSERR_NOERROR);  // Aux
-    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1, kEventTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1,
+                              kEventTimeout);
     QCOMPARE(other.get(other.rec().line, kMux), (Values{0, 0, 0, 0, 0, 1, 0, 0}));
 }
 
