@@ -20,15 +20,17 @@ format=$!
 # The sanitizer build starts at once, at the lowest priority: it takes the
 # processor only where the normal build leaves it (its serial steps and its
 # last files), and later where the normal build's tests do, which wait on
-# servers and timers far more than they compute. setsid gives it a process
-# group of its own (stopped with it on failure) and so, where the kernel
-# groups processes by session, a scheduling group of its own, whose own
-# nice value has to be lowered too.
+# servers and timers far more than they compute. A process group of its own
+# (set -m), to be stopped with it on failure, but the same session: where
+# the kernel shares the processor between sessions first (autogroup), a new
+# one would take its equal share whatever its nice value, and a session of
+# its own lowered as a whole would starve beside other work on the machine.
 rm -rf build build-sanitize
-setsid bash -c 'echo 19 >/proc/self/autogroup 2>/dev/null; exec nice -n 19 bash scripts/build.sh "$@"' sanitize \
-  build-sanitize -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1" \
-  >"$runtime/sanitize-build.log" 2>&1 &
+set -m
+nice -n 19 bash scripts/build.sh build-sanitize -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
+  "-DCMAKE_CXX_FLAGS_DEBUG=-g1" >"$runtime/sanitize-build.log" 2>&1 &
 sanitize_build=$!
+set +m
 trap '[ -z "$sanitize_build" ] || kill -- -"$sanitize_build" 2>/dev/null; rm -rf "$runtime"' EXIT
 
 # Line tables are all that a backtrace or a sanitizer report reads here;
