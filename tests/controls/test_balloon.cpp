@@ -18,7 +18,7 @@ const QColor kFill(255, 255, 225);
 const QColor kBorder(0, 0, 128);
 
 // Counts the paints a widget receives.
-class PaintCounter : public QObject {
+class BalloonPaints : public QObject {
 public:
     int paints = 0;
 
@@ -229,7 +229,7 @@ void TestBalloon::hideOnPaintAndPress() {
     QFETCH(bool, pressInstead);
     QFETCH(bool, hidden);
     QWidget beneath;
-    PaintCounter counter;
+    BalloonPaints counter;
     beneath.installEventFilter(&counter);
     beneath.setGeometry(QRect(screenCentre() - QPoint(150, 150), QSize(300, 300)));
     beneath.show();

@@ -18,14 +18,14 @@ Q_DECLARE_METATYPE(Action)
 
 namespace {
 
-struct Fixture {
+struct CheckBoxFixture {
     QWidget window;
     TBWCCCheckBox* box;
     TBWCCCheckBox* other;
     int clicks = 0;
     QStringList events;
 
-    Fixture() : box(new TBWCCCheckBox(&window)), other(new TBWCCCheckBox(&window)) {
+    CheckBoxFixture() : box(new TBWCCCheckBox(&window)), other(new TBWCCCheckBox(&window)) {
         window.resize(300, 80);
         box->setObjectName(QStringLiteral("BWCCCheckBox1"));
         box->setGeometry(27, 10, 220, 17);
@@ -99,7 +99,7 @@ void TestCheckBox::stateRules() {
     QFETCH(int, argument);
     QFETCH(int, expected);
     QFETCH(int, clicks);
-    Fixture f;
+    CheckBoxFixture f;
     f.box->SetState(TCheckBoxState(start));
     f.clicks = 0;
     switch (action) {
@@ -119,7 +119,7 @@ void TestCheckBox::stateRules() {
 }
 
 void TestCheckBox::pressInsideReleaseOutside() {
-    Fixture f;
+    CheckBoxFixture f;
     QVERIFY(f.showAndActivate());
     // Dragged out and released there: nothing changes.
     QTest::mousePress(f.w(), Qt::LeftButton, {}, QPoint(33, 18));
@@ -152,7 +152,7 @@ void TestCheckBox::pressInsideReleaseOutside() {
 }
 
 void TestCheckBox::spaceBar() {
-    Fixture f;
+    CheckBoxFixture f;
     QVERIFY(f.showAndActivate());
     f.box->setFocus();
     QTest::keyPress(f.box, Qt::Key_Space);
@@ -201,7 +201,7 @@ void TestCheckBox::acceleratorOfCaption() {
 }
 
 void TestCheckBox::acceleratorToggles() {
-    Fixture f;
+    CheckBoxFixture f;
     QVERIFY(f.showAndActivate());
     f.other->setFocus();
     QTest::keyClick(f.w(), Qt::Key_M, Qt::AltModifier);

@@ -17,7 +17,7 @@ const QColor kGreen{0, 128, 0};
 const QColor kLime{0, 255, 0};
 
 // A menu shaped like the program's: checked items, a submenu, separators.
-struct Fixture {
+struct MenuFixture {
     QWidget owner;
     QMenu* menu = new QMenu(&owner);
     QMenu* looks = nullptr;
@@ -29,7 +29,7 @@ struct Fixture {
     QAction* plain;
     QAction* disabled;
 
-    Fixture() {
+    MenuFixture() {
         card1 = menu->addAction(QStringLiteral("Audio card 1"));
         card1->setCheckable(true);
         card1->setChecked(true);
@@ -167,7 +167,7 @@ private slots:
         QFETCH(int, fixed);
         QFETCH(int, extra);
         QFETCH(bool, separator);
-        Fixture f;
+        MenuFixture f;
         QAction* seen = nullptr;
         if (extra)
             f.styled.OnMeasureItem = [&](TPopupMenus97*, QAction* item, int& h, int&) {
@@ -193,7 +193,7 @@ private slots:
     }
     void banner() {
         QFETCH(int, just);
-        Fixture f;
+        MenuFixture f;
         f.styled.SetBannerJustification(TBannerJustification(just));
         const QImage img = f.shot();
         QVERIFY(!img.isNull());
@@ -241,7 +241,7 @@ private slots:
         QFETCH(int, look);
         QFETCH(bool, checkedItem);
         QFETCH(bool, barOverMarks);
-        Fixture f;
+        MenuFixture f;
         f.styled.SetMenus97Look(TMenus97Look(look));
         QAction* item = checkedItem ? f.card1 : f.plain;
         f.shot();
@@ -266,7 +266,7 @@ private slots:
     }
     void marks() {
         QFETCH(int, which);
-        Fixture f;
+        MenuFixture f;
         QMenu* m = which == 2 ? f.looks : f.menu;
         QAction* item = which == 0 ? f.card1 : which == 1 ? f.card2 : f.radio;
         const QImage img = f.shot(m);
@@ -289,7 +289,7 @@ private slots:
     }
     void embossed() {
         QFETCH(bool, heading);
-        Fixture f;
+        MenuFixture f;
         QAction* item = heading ? f.heading : f.disabled;
         QVERIFY(!item->isEnabled());
         const QImage img = f.shot();
@@ -308,7 +308,7 @@ private slots:
     }
 
     void hint() {
-        Fixture f;
+        MenuFixture f;
         QStringList seen;
         f.styled.OnHint = [&](TPopupMenus97* sender, QAction* item, QString& hint) {
             QCOMPARE(sender, &f.styled);
@@ -327,7 +327,7 @@ private slots:
     }
 
     void drawItemAndTrigger() {
-        Fixture f;
+        MenuFixture f;
         int drawn = 0;
         f.styled.OnDrawItem = [&](TPopupMenus97*, QMenu*, QAction* item, QPainter& p, QStyle::State, const QRect& r) {
             if (item != f.card2) return false;
@@ -354,7 +354,7 @@ private slots:
         desktop.setPointSize(17);
         QApplication::setFont(desktop, "QMenu");
         {
-            Fixture f;
+            MenuFixture f;
             QCOMPARE(f.styled.Font(), QApplication::font("QMenu"));
             QCOMPARE(f.styled.Font().pointSize(), 17);
             f.shot();
@@ -365,7 +365,7 @@ private slots:
     }
 
     void detach() {
-        Fixture f;
+        MenuFixture f;
         QStyle* ours = f.menu->style();
         QCOMPARE(f.looks->style(), ours);
         f.styled.SetPopupMenu(nullptr);

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct Recorder {
+struct PictureRecorder {
     QStringList events;
     void Attach(TPicture& p) {
         p.OnMouseDown = [this](TPicture* s, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
@@ -38,7 +38,7 @@ struct Track {
     QWidget window;
     TPicture* track;
     TPicture* cursor;
-    Recorder trackEvents, cursorEvents;
+    PictureRecorder trackEvents, cursorEvents;
 
     Track() : track(new TPicture(&window)), cursor(new TPicture(&window)) {
         window.resize(100, 120);

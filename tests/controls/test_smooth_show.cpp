@@ -17,8 +17,8 @@ using smooth_show::MinLocation;
 namespace {
 // An opaque child, as the mixers' strips are: it repaints only when asked
 // itself.
-struct PaintCounter : QWidget {
-    explicit PaintCounter(QWidget* parent) : QWidget(parent) { setAutoFillBackground(true); }
+struct ShowPaints : QWidget {
+    explicit ShowPaints(QWidget* parent) : QWidget(parent) { setAutoFillBackground(true); }
     int paints = 0;
     void paintEvent(QPaintEvent*) override { ++paints; }
 };
@@ -104,7 +104,7 @@ private slots:
         window.setGeometry(300, 200, 120, 80);
         const QRegion ownOutline(0, 0, 60, 80);
         window.setMask(ownOutline);
-        auto* child = new PaintCounter(&window);
+        auto* child = new ShowPaints(&window);
         child->setGeometry(10, 10, 40, 40);
         int paintsAtFinish = -1;
         TSmoothShow s(&window);

@@ -25,13 +25,13 @@ Q_DECLARE_METATYPE(QList<QSystemTrayIcon::ActivationReason>)
 
 namespace {
 
-struct Fixture {
+struct TrayFixture {
     TTrayIconF icon;
     QStringList events;
     QIcon sounding = TrayPictureIcon(TrayPicture::soundyesi);
     QIcon muted = TrayPictureIcon(TrayPicture::soundnoi);
 
-    Fixture() {
+    TrayFixture() {
         icon.setObjectName(QStringLiteral("TrayIconF1"));
         icon.SetIcon(sounding);
         icon.OnClick = [this](TTrayIconF* s) { events << QStringLiteral("click %1").arg(s->objectName()); };
@@ -184,14 +184,14 @@ void TestTrayIcon::clicks_data() {
 void TestTrayIcon::clicks() {
     QFETCH(QList<QSystemTrayIcon::ActivationReason>, reasons);
     QFETCH(QStringList, expected);
-    Fixture f;
+    TrayFixture f;
     f.icon.SetActive(true);
     for (auto r : reasons) f.activate(r);
     QCOMPARE(f.events, expected);
 }
 
 void TestTrayIcon::rightClickPopsMenuFirst() {
-    Fixture f;
+    TrayFixture f;
     QMenu menu;
     menu.addAction(QStringLiteral("OK, close the menu..."));
     f.icon.SetPopupMenu(&menu);
@@ -207,7 +207,7 @@ void TestTrayIcon::rightClickPopsMenuFirst() {
 }
 
 void TestTrayIcon::hostMenuLeavesTheMenuToTheHost() {
-    Fixture f;
+    TrayFixture f;
     QMenu menu;
     menu.addAction(QStringLiteral("OK, close the menu..."));
     f.icon.SetHostMenu(true);
@@ -236,7 +236,7 @@ void TestTrayIcon::toolTipKeepsFirst62_data() {
 void TestTrayIcon::toolTipKeepsFirst62() {
     QFETCH(QString, tip);
     QFETCH(QString, kept);
-    Fixture f;
+    TrayFixture f;
     f.icon.SetActive(true);
     f.icon.SetToolTip(tip);
     QCOMPARE(f.icon.ToolTip(), kept);
@@ -244,7 +244,7 @@ void TestTrayIcon::toolTipKeepsFirst62() {
 }
 
 void TestTrayIcon::sameIconSendsNothing() {
-    Fixture f;
+    TrayFixture f;
     f.icon.SetActive(true);
     QCOMPARE(f.shown(), f.sounding.cacheKey());
     // Change what the tray shows behind the component's back: a send would
@@ -259,7 +259,7 @@ void TestTrayIcon::sameIconSendsNothing() {
 }
 
 void TestTrayIcon::activeShowsAndHides() {
-    Fixture f;
+    TrayFixture f;
     f.icon.SetToolTip(QStringLiteral("Click to show/hide the VU..."));
     QVERIFY(!f.icon.Tray()->isVisible());
     // Inactive: nothing reaches the tray.
@@ -274,7 +274,7 @@ void TestTrayIcon::activeShowsAndHides() {
 }
 
 void TestTrayIcon::animationCyclesFramesAndRestores() {
-    Fixture f;
+    TrayFixture f;
     QCOMPARE(f.icon.AnimateInterval(), 100);
     f.icon.SetAnimateInterval(0);
     QCOMPARE(f.icon.AnimateInterval(), 100);
@@ -309,7 +309,7 @@ void TestTrayIcon::animateStaysOff_data() {
 void TestTrayIcon::animateStaysOff() {
     QFETCH(bool, active);
     QFETCH(int, frames);
-    Fixture f;
+    TrayFixture f;
     QList<QIcon> images;
     for (int i = 0; i < frames; ++i) images << TrayPictureIcon(i ? TrayPicture::vui : TrayPicture::vuino);
     f.icon.SetImages(images);
@@ -367,7 +367,7 @@ void TestTrayIcon::statusNotifierHostGetsTheWheel() {
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     QVERIFY(bus);
 
-    Fixture f;
+    TrayFixture f;
     QMenu menu;
     menu.addAction(QStringLiteral("OK, close the menu..."));
     f.icon.SetPopupMenu(&menu);

@@ -69,6 +69,12 @@ struct MixerWindows {
     MixerController* ctl;
 };
 
+// A left click on a widget.
+inline void click(QWidget* w) {
+    QTest::mousePress(w, Qt::LeftButton);
+    QTest::mouseRelease(w, Qt::LeftButton);
+}
+
 // A stereo or mono source line with a volume and a mute.
 inline QByteArray sourceLine(const QString& name, bool stereo = true, int level = 30000) {
     const QString values = stereo ? QStringLiteral("[%1, %1]").arg(level) : QString::number(level);

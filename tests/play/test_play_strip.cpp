@@ -42,11 +42,6 @@ void type(TTwoDigitEdit* edit, const QString& text) {
         QTest::keyClicks(edit, text);
 }
 
-void click(QWidget* w) {
-    QTest::mousePress(w, Qt::LeftButton);
-    QTest::mouseRelease(w, Qt::LeftButton);
-}
-
 std::vector<DWORD> pair(DWORD l, DWORD r) { return {l, r}; }
 
 // Turns the wheel over the middle of a widget, handed to its window as the

@@ -15,10 +15,6 @@
 namespace {
 
 void press(QWidget* w) { QTest::mousePress(w, Qt::LeftButton); }
-void click(QWidget* w) {
-    QTest::mousePress(w, Qt::LeftButton);
-    QTest::mouseRelease(w, Qt::LeftButton);
-}
 
 // Five sources: strips 2 to 6, each a stereo line with volume and mute.
 QByteArray fiveSources() { return cardWith(stereoSources(5)); }

@@ -50,7 +50,7 @@ struct Panel {
 };
 
 // Turns the wheel over the middle of a widget; 120 is a notch.
-bool wheel(QWidget* over, int delta) {
+bool turnWheel(QWidget* over, int delta) {
     const QPointF at = over->rect().center();
     QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
@@ -138,22 +138,22 @@ private slots:
         Panel p;
         p.tone->bind(1);
         p.readout->setText(QStringLiteral("50"));
-        QVERIFY(wheel(p.knob, 120));
+        QVERIFY(turnWheel(p.knob, 120));
         QCOMPARE(p.readout->text(), QStringLiteral("51"));
         QCOMPARE(p.knob->Position(), 51 * 655);
         QCOMPARE(p.treble(), std::vector<DWORD>{51 * 655});
-        wheel(p.readout, -240);
+        turnWheel(p.readout, -240);
         QCOMPARE(p.treble(), std::vector<DWORD>{49 * 655});
-        wheel(p.knob, 60);
+        turnWheel(p.knob, 60);
         QCOMPARE(p.readout->text(), QStringLiteral("49"));
-        wheel(p.knob, 60);
+        turnWheel(p.knob, 60);
         QCOMPARE(p.readout->text(), QStringLiteral("50"));
         QCOMPARE(int(p.state.ChangeGuard.level()), 0);
         QCOMPARE(p.knob->toolTip(), QStringLiteral("Turn the knob to ajust the treble volume..."));
 
         p.readout->setText(QStringLiteral("99"));
         int writes = p.driver->writeCount(0);
-        wheel(p.knob, 120);
+        turnWheel(p.knob, 120);
         QCOMPARE(p.driver->writeCount(0), writes);
         QCOMPARE(p.readout->text(), QStringLiteral("99"));
 
@@ -161,7 +161,7 @@ private slots:
         writes = p.driver->writeCount(0);
         {
             const ChangeGuard::Hold drag = p.state.ChangeGuard.hold(ChangeGuard::Dragging);
-            wheel(p.knob, -120);
+            turnWheel(p.knob, -120);
         }
         QCOMPARE(p.driver->writeCount(0), writes);
         QCOMPARE(p.readout->text(), QStringLiteral("99"));
@@ -171,8 +171,8 @@ private slots:
         Panel p(1);
         p.tone->markAbsent();
         const int writes = p.driver->writeCount(1);
-        wheel(p.knob, 120);
-        wheel(p.readout, -120);
+        turnWheel(p.knob, 120);
+        turnWheel(p.readout, -120);
         QCOMPARE(p.knob->Position(), 32767);
         QCOMPARE(p.readout->text(), QStringLiteral("50"));
         QCOMPARE(p.driver->writeCount(1), writes);

@@ -12,11 +12,6 @@
 
 namespace {
 
-void click(QWidget* w) {
-    QTest::mousePress(w, Qt::LeftButton);
-    QTest::mouseRelease(w, Qt::LeftButton);
-}
-
 QColor plateColour(const MixerWindows& w, const char* plate) {
     return w.inRec<TPicture>(plate)->Picture().toImage().pixelColor(3, 3);
 }

@@ -14,7 +14,7 @@ using Raw = std::vector<long>;
 
 namespace {
 
-constexpr int kTimeout = 10000;
+constexpr int kMixerTimeout = 10000;
 
 // The destination the windows would choose by component type.
 int destinationIndex(TAudioMixer& mixer, DWORD type) {
@@ -36,13 +36,13 @@ int controlIndex(const TMixerControls& controls, DWORD type) {
     return -1;
 }
 
-struct Levels {
+struct MixerLevels {
     int left = -2, right = -2, mute = -2;
     bool stereo = false, volDisabled = false, muteDisabled = false;
 };
 
-Levels levels(TAudioMixer& mixer, int dest, int conn) {
-    Levels l;
+MixerLevels mixerLevels(TAudioMixer& mixer, int dest, int conn) {
+    MixerLevels l;
     const std::optional<LineLevels> v = mixer.GetLineLevels(dest, conn);
     if (!v) {
         l.left = -3;
@@ -109,7 +109,7 @@ void TestAlsaAudioMixer::playbackLevelsAndMute() {
     QCOMPARE(state_->get("PCM Playback Volume"), (Raw{14, 19}));
     QCOMPARE(state_->get("PCM Playback Switch"), Raw{0});
 
-    Levels l = levels(*mixer_, play_, pcm);
+    MixerLevels l = mixerLevels(*mixer_, play_, pcm);
     QCOMPARE(l.left, 29596);   // 14 of 31
     QCOMPARE(l.right, 40167);  // 19 of 31
     QCOMPARE(l.mute, 1);
@@ -132,7 +132,7 @@ void TestAlsaAudioMixer::readOutsNeverDrift() {
     const int cd = connectionIndex(*mixer_, play_, "CD");
     for (int readout = 0; readout <= kReadoutMax; ++readout) {
         QVERIFY(mixer_->SetLineLevels(play_, cd, levelFromReadout(readout), -1, 0));
-        const Levels first = levels(*mixer_, play_, cd);
+        const MixerLevels first = mixerLevels(*mixer_, play_, cd);
         const Raw raw = state_->get("CD Playback Volume");
         const int shown = readoutFromLevel(first.left);
         // Never lower; higher only by the read-outs no step of 0..31 shows.
@@ -140,7 +140,7 @@ void TestAlsaAudioMixer::readOutsNeverDrift() {
                  qPrintable(QStringLiteral("%1 shows as %2").arg(readout).arg(shown)));
         QVERIFY(mixer_->SetLineLevels(play_, cd, levelFromReadout(shown), -1, 0));
         QCOMPARE(state_->get("CD Playback Volume"), raw);
-        QCOMPARE(readoutFromLevel(levels(*mixer_, play_, cd).left), shown);
+        QCOMPARE(readoutFromLevel(mixerLevels(*mixer_, play_, cd).left), shown);
     }
 }
 
@@ -184,7 +184,7 @@ void TestAlsaAudioMixer::refreshesNeverLowerSmallRanges() {
 
     int startReadout = -1;
     for (int refresh = 0; refresh < 3; ++refresh) {
-        const Levels l = levels(mixer, dest, conn);
+        const MixerLevels l = mixerLevels(mixer, dest, conn);
         QVERIFY(l.left >= 0);
         if (refresh == 0) startReadout = readoutFromLevel(l.left);
         QVERIFY(readoutFromLevel(l.left) >= startReadout);
@@ -193,14 +193,14 @@ void TestAlsaAudioMixer::refreshesNeverLowerSmallRanges() {
         QCOMPARE(hda.get(elem).front(), settled);
         if (l.stereo) QCOMPARE(hda.get(elem).back(), settled);
     }
-    QCOMPARE(readoutFromLevel(levels(mixer, dest, conn).left), startReadout);
+    QCOMPARE(readoutFromLevel(mixerLevels(mixer, dest, conn).left), startReadout);
 }
 
 void TestAlsaAudioMixer::masterAndMonoLines() {
     QVERIFY(mixer_->SetLineLevels(play_, -1, 65535, -1, 1));
     QCOMPARE(state_->get("Master Playback Volume"), (Raw{31, 31}));
     QCOMPARE(state_->get("Master Playback Switch"), Raw{0});
-    Levels master = levels(*mixer_, play_, -1);
+    MixerLevels master = mixerLevels(*mixer_, play_, -1);
     QCOMPARE(master.left, 65535);
     QCOMPARE(master.mute, 1);
     QVERIFY(master.stereo);
@@ -210,7 +210,7 @@ void TestAlsaAudioMixer::masterAndMonoLines() {
     // 20000 shows read-out 30; 9 of 31 would show 29, 10 of 31 shows 32.
     QCOMPARE(state_->get("Mic Playback Volume"), Raw{10});
     QCOMPARE(state_->get("Mic Playback Switch"), Raw{1});
-    const Levels l = levels(*mixer_, play_, mic);
+    const MixerLevels l = mixerLevels(*mixer_, play_, mic);
     QVERIFY(!l.stereo);
     QCOMPARE(l.right, -1);
     QCOMPARE(l.left, 21140);
@@ -231,7 +231,7 @@ void TestAlsaAudioMixer::recordSourceSelection() {
     QVERIFY(selected);
     QVERIFY(mixer_->GetLineMute(rec_, mic, selected));
     QVERIFY(!selected);
-    const Levels l = levels(*mixer_, rec_, cd);
+    const MixerLevels l = mixerLevels(*mixer_, rec_, cd);
     QCOMPARE(l.mute, 1);
     QCOMPARE(l.left, -1);  // no recording level of its own
     QVERIFY(l.volDisabled);
@@ -296,19 +296,19 @@ void TestAlsaAudioMixer::everyOpenMixerHearsOfChanges() {
 
     // Another program (the hardware here) moves PCM.
     QVERIFY(state_->set("PCM Playback Volume", {2, 3}));
-    QTRY_COMPARE_WITH_TIMEOUT(first.count, 1, kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(second.count, 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(first.count, 1, kMixerTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(second.count, 1, kMixerTimeout);
     QCOMPARE(first.id, pcmVolume);
     QCOMPARE(second.id, pcmVolume);
     QCOMPARE(first.handle, int(mixer_->MixerHandle()));
     QCOMPARE(second.handle, int(other.MixerHandle()));
-    QCOMPARE(levels(other, play_, pcm).left, 4228);  // 2 of 31
+    QCOMPARE(mixerLevels(other, play_, pcm).left, 4228);  // 2 of 31
 
     // A write through one mixer object reaches both, once.
     QVERIFY(other.SetLineLevels(play_, pcm, 65535, -1, -1));
-    QTRY_COMPARE_WITH_TIMEOUT(first.count, 2, kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(second.count, 2, kTimeout);
-    QCOMPARE(levels(*mixer_, play_, pcm).left, 65535);
+    QTRY_COMPARE_WITH_TIMEOUT(first.count, 2, kMixerTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(second.count, 2, kMixerTimeout);
+    QCOMPARE(mixerLevels(*mixer_, play_, pcm).left, 65535);
 }
 
 TAVLO_TEST_GUILESS_MAIN(TestAlsaAudioMixer)

@@ -24,16 +24,16 @@ using Raw = std::vector<long>;
 
 namespace {
 
-constexpr DWORD kVolume = MIXERCONTROL_CONTROLTYPE_VOLUME;
-constexpr DWORD kMute = MIXERCONTROL_CONTROLTYPE_MUTE;
+constexpr DWORD kVolumeType = MIXERCONTROL_CONTROLTYPE_VOLUME;
+constexpr DWORD kMuteType = MIXERCONTROL_CONTROLTYPE_MUTE;
 constexpr DWORD kMux = MIXERCONTROL_CONTROLTYPE_MUX;
-constexpr int kTimeout = 10000;
+constexpr int kEventTimeout = 10000;
 
 // Runs amixer on a test card; its output, or a null string when it failed.
 QString amixer(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("amixer"), QStringList{QStringLiteral("-D"), deviceName("ac97")} + args);
-    if (!p.waitForFinished(kTimeout) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    if (!p.waitForFinished(kEventTimeout) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         qWarning("amixer %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
         return {};
     }
@@ -83,23 +83,24 @@ void TestAlsaEvents::cleanup() {
 void TestAlsaEvents::hardwareChangeNotifiesTheControlsItChanged() {
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
     QVERIFY(card_->state->set("PCM Playback Volume", {3, 4}));
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolume)), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolumeType)), 1,
+                              kEventTimeout);
     QCOMPARE(card_->notes.notes.front().handle, card_->handle);
     // The mute of the same element did not change: no word about it.
-    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kMute)), 0);
-    QCOMPARE(card_->get(pcm, kVolume), (Values{6342, 8456}));  // 3 and 4 of 31
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kMuteType)), 0);
+    QCOMPARE(card_->get(pcm, kVolumeType), (Values{6342, 8456}));  // 3 and 4 of 31
 
     QVERIFY(card_->state->set("Master Playback Switch", {0}));
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kMute)), 1,
-                              kTimeout);
-    QCOMPARE(card_->get(card_->play().line, kMute), Values{1});
-    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kVolume)), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kMuteType)), 1,
+                              kEventTimeout);
+    QCOMPARE(card_->get(card_->play().line, kMuteType), Values{1});
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->play().line, kVolumeType)), 0);
 }
 
 void TestAlsaEvents::recordSourceChangeNotifiesTheList() {
     const DWORD mux = card_->id(card_->rec().line, kMux);
     QVERIFY(card_->state->set("Capture Source", {7, 7}));  // Phone
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, mux), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, mux), 1, kEventTimeout);
     QCOMPARE(card_->get(card_->rec().line, kMux), (Values{0, 0, 0, 0, 1, 0, 0, 0}));
     // Only the list changed; the source lines' own controls did not.
     for (const auto& n : card_->notes.notes) QCOMPARE(n.id, mux);
@@ -109,10 +110,10 @@ void TestAlsaEvents::everyHandleOnTheCardIsNotified() {
     NotifyRecorder second;
     HMIXER other = 0;
     QCOMPARE(card_->service->mixerOpen(&other, 0, &second, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
-    const DWORD id = card_->id(card_->rec().line, kVolume);
+    const DWORD id = card_->id(card_->rec().line, kVolumeType);
     QVERIFY(card_->state->set("Capture Volume", {1, 2}));
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, id), 1, kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(second.count(MM_MIXM_CONTROL_CHANGE, id), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, id), 1, kEventTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(second.count(MM_MIXM_CONTROL_CHANGE, id), 1, kEventTimeout);
     QCOMPARE(second.notes.front().handle, other);
 }
 
@@ -120,14 +121,14 @@ void TestAlsaEvents::everyHandleOnTheCardIsNotified() {
 void TestAlsaEvents::ownWriteIsNotifiedOnceBySomeoneElse() {
     const DriverLine& master = card_->play().line;
     const DriverLine& rec = card_->rec().line;
-    QCOMPARE(card_->set(master, kVolume, {1000, 2000}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(master, kVolumeType, {1000, 2000}), MMSYSERR_NOERROR);
     QCOMPARE(card_->set(rec, kMux, {0, 1, 0, 0, 0, 0, 0, 0}), MMSYSERR_NOERROR);  // switches Mic off, CD on
     // A change from outside afterwards marks the point by which any echo
     // of the writes would have arrived.
-    const DWORD marker = card_->id(*sourceNamed(card_->play(), "Line"), kVolume);
+    const DWORD marker = card_->id(*sourceNamed(card_->play(), "Line"), kVolumeType);
     QVERIFY(card_->state->set("Line Playback Volume", {30}));
-    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, marker), 1, kTimeout);
-    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(master, kVolume)), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, marker), 1, kEventTimeout);
+    QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(master, kVolumeType)), 1);
     QCOMPARE(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(rec, kMux)), 1);
     QCOMPARE(card_->notes.notes.size(), std::size_t(3));
 }
@@ -136,22 +137,24 @@ void TestAlsaEvents::writeByOneProgramReachesAnother() {
     OpenCard other;  // its own driver and ALSA handle, as another program has
     QVERIFY(other.open(*cards_, "ac97"));
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
-    QCOMPARE(card_->set(pcm, kVolume, {65535, 0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(pcm, kVolumeType, {65535, 0}), MMSYSERR_NOERROR);
     const DriverLine& otherPcm = *sourceNamed(other.play(), "PCM");
-    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(otherPcm, kVolume)), 1, kTimeout);
-    QCOMPARE(other.id(otherPcm, kVolume), card_->id(pcm, kVolume));  // same card, same ids
-    QCOMPARE(other.get(otherPcm, kVolume), (Values{65535, 0}));
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(otherPcm, kVolumeType)), 1,
+                              kEventTimeout);
+    QCOMPARE(other.id(otherPcm, kVolumeType), card_->id(pcm, kVolumeType));  // same card, same ids
+    QCOMPARE(other.get(otherPcm, kVolumeType), (Values{65535, 0}));
 
     QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 1, 0, 0}), MMSYSERR_NOERROR);  // Aux
-    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(other.notes.count(MM_MIXM_CONTROL_CHANGE, other.id(other.rec().line, kMux)), 1,
+                              kEventTimeout);
     QCOMPARE(other.get(other.rec().line, kMux), (Values{0, 0, 0, 0, 0, 1, 0, 0}));
 }
 
 void TestAlsaEvents::amixerSeesOurWrites() {
     if (QStandardPaths::findExecutable(QStringLiteral("amixer")).isEmpty())
         QSKIP("amixer (alsa-utils) is not installed");
-    QCOMPARE(card_->set(card_->play().line, kVolume, {65535, 0}), MMSYSERR_NOERROR);
-    QCOMPARE(card_->set(card_->play().line, kMute, {1}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(card_->play().line, kVolumeType, {65535, 0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(card_->play().line, kMuteType, {1}), MMSYSERR_NOERROR);
     const QString master = amixer({QStringLiteral("sget"), QStringLiteral("Master")});
     QVERIFY2(master.contains(QStringLiteral("Front Left: Playback 31 [100%] [off]")), qPrintable(master));
     QVERIFY2(master.contains(QStringLiteral("Front Right: Playback 0 [0%] [off]")), qPrintable(master));
@@ -168,18 +171,18 @@ void TestAlsaEvents::ourHandlesSeeAmixerWrites() {
         QSKIP("amixer (alsa-utils) is not installed");
     const DriverLine& pcm = *sourceNamed(card_->play(), "PCM");
     QVERIFY(!amixer({QStringLiteral("sset"), QStringLiteral("PCM"), QStringLiteral("10,20")}).isNull());
-    QTRY_VERIFY_WITH_TIMEOUT(card_->get(pcm, kVolume) == (Values{21140, 42281}), kTimeout);
-    QVERIFY(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolume)) >= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(card_->get(pcm, kVolumeType) == (Values{21140, 42281}), kEventTimeout);
+    QVERIFY(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(pcm, kVolumeType)) >= 1);
 
     QVERIFY(!amixer({QStringLiteral("sset"), QStringLiteral("Line"), QStringLiteral("cap")}).isNull());
     QTRY_COMPARE_WITH_TIMEOUT(card_->notes.count(MM_MIXM_CONTROL_CHANGE, card_->id(card_->rec().line, kMux)), 1,
-                              kTimeout);
+                              kEventTimeout);
     QCOMPARE(card_->get(card_->rec().line, kMux), (Values{1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 void TestAlsaEvents::addedElementRebuildsTheModel() {
     QSignalSpy rebuilt(&card_->driver(), &MixerDriver::devicesChanged);
-    const DWORD pcmVolume = card_->id(*sourceNamed(card_->play(), "PCM"), kVolume);
+    const DWORD pcmVolume = card_->id(*sourceNamed(card_->play(), "PCM"), kVolumeType);
     const DWORD speakersLine = card_->play().line.info.dwLineID;
     QVERIFY(sourceNamed(card_->rec(), "Aux"));
     QVERIFY(!sourceNamed(card_->play(), "Aux"));
@@ -188,32 +191,32 @@ void TestAlsaEvents::addedElementRebuildsTheModel() {
     QVERIFY(card_->state->setPresent("Aux Playback Volume", true));
     QVERIFY(card_->state->setPresent("Aux Playback Switch", true));
     QTRY_VERIFY_WITH_TIMEOUT(
-        sourceNamed(card_->play(), "Aux") && sourceNamed(card_->play(), "Aux")->controls.size() == 2, kTimeout);
+        sourceNamed(card_->play(), "Aux") && sourceNamed(card_->play(), "Aux")->controls.size() == 2, kEventTimeout);
     QVERIFY(rebuilt.count() >= 1);
     // The line's notification is posted: it comes with a later turn of the loop.
-    QTRY_VERIFY_WITH_TIMEOUT(card_->notes.count(MM_MIXM_LINE_CHANGE, speakersLine) >= 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(card_->notes.count(MM_MIXM_LINE_CHANGE, speakersLine) >= 1, kEventTimeout);
     const DriverLine& aux = *sourceNamed(card_->play(), "Aux");
     QCOMPARE(aux.info.dwComponentType, MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY);
-    QCOMPARE(card_->get(aux, kVolume), (Values{10570, 10570}));  // 5 of 31
+    QCOMPARE(card_->get(aux, kVolumeType), (Values{10570, 10570}));  // 5 of 31
     // What was there keeps its ids, and handles keep working.
-    QCOMPARE(card_->id(*sourceNamed(card_->play(), "PCM"), kVolume), pcmVolume);
+    QCOMPARE(card_->id(*sourceNamed(card_->play(), "PCM"), kVolumeType), pcmVolume);
     QCOMPARE(card_->play().line.info.dwLineID, speakersLine);
-    QCOMPARE(card_->set(aux, kVolume, {65535, 65535}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(aux, kVolumeType, {65535, 65535}), MMSYSERR_NOERROR);
     QCOMPARE(card_->state->get("Aux Playback Volume"), (Raw{31, 31}));
     QVERIFY(sourceNamed(card_->rec(), "Aux"));
 }
 
 void TestAlsaEvents::removedElementRebuildsTheModel() {
     const DriverLine& cd = *sourceNamed(card_->play(), "CD");
-    MIXERCONTROL cdVolume = controlOfType(cd, kVolume)->info;
+    MIXERCONTROL cdVolume = controlOfType(cd, kVolumeType)->info;
     const DWORD cdLineId = cd.info.dwLineID;
     const DWORD cdChannels = cd.info.cChannels;
-    const DWORD lineVolume = card_->id(*sourceNamed(card_->play(), "Line"), kVolume);
+    const DWORD lineVolume = card_->id(*sourceNamed(card_->play(), "Line"), kVolumeType);
 
     QVERIFY(card_->state->setPresent("CD Playback Volume", false));
-    QTRY_VERIFY_WITH_TIMEOUT(!sourceNamed(card_->play(), "CD"), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!sourceNamed(card_->play(), "CD"), kEventTimeout);
     QCOMPARE(sourceNames(card_->play()), (QStringList{"PCM", "Line", "Mic"}));
-    QCOMPARE(card_->id(*sourceNamed(card_->play(), "Line"), kVolume), lineVolume);
+    QCOMPARE(card_->id(*sourceNamed(card_->play(), "Line"), kVolumeType), lineVolume);
     QVERIFY(sourceNamed(card_->rec(), "CD"));  // still a recording input
 
     // A handle that still holds the old records gets errors, not another control.
@@ -237,20 +240,20 @@ void TestAlsaEvents::inactiveElementDisablesItsControls() {
         const DriverLine* line = sourceNamed(hda.play(), source);
         return line && (controlOfType(*line, type)->info.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) != 0;
     };
-    const DWORD volumeId = hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume);
-    QVERIFY(!disabled("Headphone", kVolume));
+    const DWORD volumeId = hda.id(*sourceNamed(hda.play(), "Headphone"), kVolumeType);
+    QVERIFY(!disabled("Headphone", kVolumeType));
 
     // The headphones are unplugged: the codec marks their controls unused.
     QVERIFY(hda.state->setActive("Headphone Playback Volume", false));
     QVERIFY(hda.state->setActive("Headphone Playback Switch", false));
-    QTRY_VERIFY_WITH_TIMEOUT(disabled("Headphone", kVolume) && disabled("Headphone", kMute), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(disabled("Headphone", kVolumeType) && disabled("Headphone", kMuteType), kEventTimeout);
     QVERIFY(rebuilt.count() >= 1);
-    QVERIFY(!disabled("Front", kVolume));
-    QCOMPARE(hda.id(*sourceNamed(hda.play(), "Headphone"), kVolume), volumeId);
+    QVERIFY(!disabled("Front", kVolumeType));
+    QCOMPARE(hda.id(*sourceNamed(hda.play(), "Headphone"), kVolumeType), volumeId);
 
     QVERIFY(hda.state->setActive("Headphone Playback Volume", true));
     QVERIFY(hda.state->setActive("Headphone Playback Switch", true));
-    QTRY_VERIFY_WITH_TIMEOUT(!disabled("Headphone", kVolume) && !disabled("Headphone", kMute), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!disabled("Headphone", kVolumeType) && !disabled("Headphone", kMuteType), kEventTimeout);
 }
 
 void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
@@ -260,16 +263,16 @@ void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
     const DriverLine master = card_->play().line;
 
     QVERIFY(QFile::remove(cards_->statePath("ac97")));  // the card is unplugged
-    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kEventTimeout);
     QVERIFY(changed.count() >= 1);
     QVERIFY(!card_->model());
     QCOMPARE(card_->service->mixerGetNumDevs(), UINT(0));
 
     // Open handles answer errors.
     Values v;
-    QCOMPARE(getValues(*card_->service, card_->handle, master, *controlOfType(master, kVolume), &v),
+    QCOMPARE(getValues(*card_->service, card_->handle, master, *controlOfType(master, kVolumeType), &v),
              MMSYSERR_INVALHANDLE);
-    QCOMPARE(setValues(*card_->service, card_->handle, master, *controlOfType(master, kVolume), {1, 1}),
+    QCOMPARE(setValues(*card_->service, card_->handle, master, *controlOfType(master, kVolumeType), {1, 1}),
              MMSYSERR_INVALHANDLE);
     MIXERLINE line{};
     line.cbStruct = sizeof line;
@@ -279,7 +282,7 @@ void TestAlsaEvents::cardWhoseStateDisappearsIsGone() {
     QCOMPARE(card_->service->mixerGetDevCapsA(0, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
 
     // The program's model hears of it, keeps its tree and reads nothing from it.
-    QTRY_VERIFY_WITH_TIMEOUT(mixer.DeviceGone(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(mixer.DeviceGone(), kEventTimeout);
     QCOMPARE(mixer.MixerId(), -1);
     QCOMPARE(mixer.MixerCount(), 0);
     QVERIFY(mixer.Destinations());
@@ -294,18 +297,18 @@ void TestAlsaEvents::failingCardRefusesWrites() {
     QVERIFY(card_->state->setFaults(0, EBUSY));  // its controls are locked by someone
     card_->notes.flush();
     card_->notes.notes.clear();
-    QCOMPARE(card_->set(master, kVolume, {0, 0}), MMSYSERR_ERROR);
+    QCOMPARE(card_->set(master, kVolumeType, {0, 0}), MMSYSERR_ERROR);
     QCOMPARE(card_->set(card_->rec().line, kMux, {0, 0, 0, 0, 0, 0, 1, 0}), MMSYSERR_ERROR);
     card_->notes.flush();
     QCOMPARE(card_->notes.notes.size(), std::size_t(0));  // nothing changed, nobody told
     QCOMPARE(card_->state->get("Master Playback Volume"), (Raw{20, 20}));
     QCOMPARE(card_->state->get("Capture Source"), (Raw{0, 0}));
     // Reads still give what the card holds, not what it refused.
-    QCOMPARE(card_->get(master, kVolume), (Values{42281, 42281}));
+    QCOMPARE(card_->get(master, kVolumeType), (Values{42281, 42281}));
     QCOMPARE(card_->get(card_->rec().line, kMux), (Values{0, 0, 1, 0, 0, 0, 0, 0}));
 
     QVERIFY(card_->state->setFaults(0, 0));
-    QCOMPARE(card_->set(master, kVolume, {0, 0}), MMSYSERR_NOERROR);
+    QCOMPARE(card_->set(master, kVolumeType, {0, 0}), MMSYSERR_NOERROR);
     QCOMPARE(card_->state->get("Master Playback Volume"), (Raw{0, 0}));
     QCOMPARE(changed.count(), 0);  // the card was read again, its tree did not change
 }
@@ -314,7 +317,7 @@ void TestAlsaEvents::cardWhoseEventsFailIsGone() {
     QSignalSpy changed(&card_->driver(), &MixerDriver::devicesChanged);
     QVERIFY(card_->state->setFaults(EIO, EIO));
     QVERIFY(card_->state->set("PCM Playback Volume", {1}));  // its value can no longer be read
-    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(card_->driver().deviceCount(), 0, kEventTimeout);
     QCOMPARE(changed.count(), 1);
     QVERIFY(!card_->model());
 }
@@ -358,7 +361,7 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     QCOMPARE(service.mixerGetNumDevs(), UINT(0));
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("snd")));
     QVERIFY(plug("controlC7"));
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(1), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(1), kEventTimeout);
     TAudioMixer ac97(service);
     QCOMPARE(ac97.ProductName(), QStringLiteral("Tavlo Test AC97"));
     HMIXER ac97Handle = 0;
@@ -368,7 +371,7 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     // A second card, with its other device entries: one rescan.
     changed.clear();
     QVERIFY(plug("controlC8") && plug("pcmC8D0p") && plug("timer"));
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kEventTimeout);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(productNames(service), (QStringList{"Tavlo Test AC97", "Tavlo Test HDA"}));
     TAudioMixer hda(service);
@@ -379,8 +382,8 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     changed.clear();
     QVERIFY(unplug("controlC7") && plug("controlC9"));
     QTRY_COMPARE_WITH_TIMEOUT(productNames(service), (QStringList{"Tavlo Test HDA", "Tavlo Test Mixing Capture"}),
-                              kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(ac97.DeviceGone(), kTimeout);
+                              kEventTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(ac97.DeviceGone(), kEventTimeout);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(hda.MixerId(), 0);  // its index followed it
     MIXERLINE line{};
@@ -391,12 +394,12 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     // The same number gone and back in one turn is another card: a new device.
     const DeviceKey hdaKey = service.driver().deviceKey(0);
     QVERIFY(unplug("controlC8") && plug("controlC8"));
-    QTRY_VERIFY_WITH_TIMEOUT(hda.DeviceGone(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(hda.DeviceGone(), kEventTimeout);
     QCOMPARE(productNames(service), (QStringList{"Tavlo Test HDA", "Tavlo Test Mixing Capture"}));
     QVERIFY(service.driver().deviceKey(0) != hdaKey);
     // The first card back: listed first again, never under its old key.
     QVERIFY(plug("controlC7"));
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kEventTimeout);
     QCOMPARE(productNames(service).front(), QStringLiteral("Tavlo Test AC97"));
     QVERIFY(service.driver().deviceKey(0) != ac97Key);
 
@@ -404,14 +407,14 @@ void TestAlsaEvents::cardsPluggedInAndRemovedAreFollowed() {
     // the rescan shows) is tried again when its entry changes, as when the
     // system grants access to it.
     QVERIFY(plug("controlC6") && unplug("controlC9"));
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(2), kEventTimeout);
     devices["controlC6"] = deviceName("ac97");
     QVERIFY(QFile::setPermissions(folder + "/controlC6", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(3), kEventTimeout);
 
     // The whole folder gone (sound modules unloaded): every card with it.
     QVERIFY(QDir(folder).removeRecursively());
-    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(0), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(service.mixerGetNumDevs(), UINT(0), kEventTimeout);
 }
 
 TAVLO_TEST_GUILESS_MAIN(TestAlsaEvents)

@@ -12,7 +12,7 @@
 using namespace testcard;
 using Values = std::vector<DWORD>;
 
-constexpr int kTimeout = PulseServer::kTimeout;
+constexpr int kServerTimeout = PulseServer::kTimeout;
 
 class TestAlsaPulse : public QObject {
     Q_OBJECT
@@ -59,12 +59,12 @@ void TestAlsaPulse::masterAndCaptureFollowTheServer() {
 
     // Another program turns the sink down: the mixer hears of it.
     QVERIFY2(pulse.pactl({"set-sink-volume", "fake", "25%"}), qPrintable(pulse.lastError()));
-    QTRY_VERIFY_WITH_TIMEOUT(notes.count(MM_MIXM_CONTROL_CHANGE, volume->info.dwControlID) >= 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(notes.count(MM_MIXM_CONTROL_CHANGE, volume->info.dwControlID) >= 1, kServerTimeout);
     QCOMPARE(getValues(service, handle, play->line, *volume, &v), MMSYSERR_NOERROR);
     QVERIFY2(std::abs(int(v[0]) - 16384) <= 2, qPrintable(QString::number(v[0])));
 
     QVERIFY2(pulse.pactl({"set-sink-mute", "fake", "1"}), qPrintable(pulse.lastError()));
-    QTRY_VERIFY_WITH_TIMEOUT(notes.count(MM_MIXM_CONTROL_CHANGE, mute->info.dwControlID) >= 1, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(notes.count(MM_MIXM_CONTROL_CHANGE, mute->info.dwControlID) >= 1, kServerTimeout);
     QCOMPARE(getValues(service, handle, play->line, *mute, &v), MMSYSERR_NOERROR);
     QCOMPARE(v[0], DWORD(1));
 
@@ -73,7 +73,7 @@ void TestAlsaPulse::masterAndCaptureFollowTheServer() {
     QCOMPARE(setValues(service, handle, play->line, *volume, loudest), MMSYSERR_NOERROR);
     const QRegularExpression full(QStringLiteral("/\\s+100%\\s+/"));
     QTRY_VERIFY_WITH_TIMEOUT(full.match(pulse.pactl({"get-sink-volume", "fake"}).value_or(QString())).hasMatch(),
-                             kTimeout);
+                             kServerTimeout);
 }
 
 TAVLO_TEST_GUILESS_MAIN(TestAlsaPulse)
