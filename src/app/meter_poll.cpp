@@ -24,21 +24,6 @@ std::int64_t steadyMilliseconds() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The line (dest, source) of a mixer object's tree, or null.
-const MIXERLINE* lineOf(const TAudioMixer& mixer, int dest, int source, const TMixerControls** controls) {
-    const TMixerDestinations* list = mixer.Destinations();
-    if (!list || dest < 0 || dest >= list->Count()) return nullptr;
-    const TMixerDestination* d = list->Items(dest);
-    if (source == -1) {
-        *controls = &d->Controls;
-        return &d->LineInfo;
-    }
-    if (source < 0 || source >= d->Connections.Count()) return nullptr;
-    const TMixerConnection* c = d->Connections.Items(source);
-    *controls = &c->Controls;
-    return &c->LineInfo;
-}
-
 }  // namespace
 
 MeterPoll::MeterPoll(SharedState& state, TAudioMixer& Mixer, ChannelStrip& master, TForm2& vu, QObject* parent)
@@ -125,9 +110,9 @@ void MeterPoll::button2Click() {
 }
 
 bool MeterPoll::ReadPresence(TAudioMixer& mixer, const MeterListRow& row, int& channels) const {
-    const TMixerControls* controls = nullptr;
-    const MIXERLINE* line = lineOf(mixer, row.dest, row.source, &controls);
-    if (!line || row.control < 0 || row.control >= controls->Count()) return false;
+    const MIXERLINE* line = mixer.LineInfoAt(row.dest, row.source);
+    const TMixerControls* controls = mixer.ControlsAt(row.dest, row.source);
+    if (!line || !controls || row.control < 0 || row.control >= controls->Count()) return false;
     const MIXERCONTROL& c = controls->Items(row.control);
     const DWORD items = (c.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? c.cMultipleItems : 0;
     // Whatever the control is (a selector of many items comes first on some

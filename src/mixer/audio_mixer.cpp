@@ -119,6 +119,13 @@ const MIXERLINE* TAudioMixer::LineInfoAt(int Dest, int Conn) const {
     return Conn >= 0 && Conn < d->Connections.Count() ? &d->Connections.Items(Conn)->LineInfo : nullptr;
 }
 
+const TMixerControls* TAudioMixer::ControlsAt(int Dest, int Conn) const {
+    const TMixerDestination* d = Destination(Dest);
+    if (!d) return nullptr;
+    if (Conn == -1) return &d->Controls;
+    return Conn >= 0 && Conn < d->Connections.Count() ? &d->Connections.Items(Conn)->Controls : nullptr;
+}
+
 QString TAudioMixer::DestinationName(int Dest) const {
     const MIXERLINE* line = DestinationLine(Dest);
     return line ? QString::fromLocal8Bit(line->szName) : QString();

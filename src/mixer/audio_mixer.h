@@ -101,6 +101,7 @@ public:
     int SourceCount(int Dest) const;
     // The line (Dest, Conn), Conn -1 for the destination itself.
     const MIXERLINE* LineInfoAt(int Dest, int Conn) const;
+    const TMixerControls* ControlsAt(int Dest, int Conn) const;
     // The destination's name ("" for none), and its name followed by its
     // sources' in connection order (none for a missing destination).
     QString DestinationName(int Dest) const;

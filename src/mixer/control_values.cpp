@@ -39,19 +39,11 @@ MIXERCONTROLDETAILS details(const MIXERCONTROL& c, DWORD channels, DWORD items, 
 
 // A device that went away has no lines to work on.
 bool TAudioMixer::findLine(int Dest, int Conn, Line& line) const {
-    const TMixerDestination* dest = deviceGone_ ? nullptr : Destination(Dest);
-    if (!dest) return false;
-    line.destination = dest;
-    if (Conn == -1) {
-        line.info = &dest->LineInfo;
-        line.controls = &dest->Controls;
-        return true;
-    }
-    if (Conn < 0 || Conn >= dest->Connections.Count()) return false;
-    const TMixerConnection* conn = dest->Connections.Items(Conn);
-    line.info = &conn->LineInfo;
-    line.controls = &conn->Controls;
-    return true;
+    if (deviceGone_) return false;
+    line.destination = Destination(Dest);
+    line.info = LineInfoAt(Dest, Conn);
+    line.controls = ControlsAt(Dest, Conn);
+    return line.info && line.controls;
 }
 
 // Reads the destination's first source list into buffer. Only connection
