@@ -57,10 +57,25 @@ void TavloWindow::keepGeometryTrue() {
 void TavloWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     shownOnce_ = true;
+    // While the window manager takes the window in, it sits for a moment in
+    // a new frame at (0,0); a place Qt learns then, and the server's answer
+    // to keepGeometryTrue, may be that one, and no later event says
+    // otherwise. Once the window is on the screen it has been placed: the
+    // server is asked again.
+    placeCheckDue_ = true;
+    if (QWindow* handle = windowHandle()) handle->installEventFilter(this);  // once per window, however often
     // Qt drops the repaints of a hidden window's widgets and shows the picture
     // the window had when it hid: what changed meanwhile (a refresh, another
     // card, the channel dialog's choice) is drawn now.
     UpdateWholeWindow(*this);
+}
+
+bool TavloWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && placeCheckDue_ && watched == windowHandle() && windowHandle()->isExposed()) {
+        placeCheckDue_ = false;
+        keepGeometryTrue();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TavloWindow::setStayOnTop(bool onTop) {

@@ -43,6 +43,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -54,6 +55,7 @@ private:
 
     bool designedPlacement_ = false;
     bool keepingTrue_ = false;
+    bool placeCheckDue_ = false;  // shown, not yet on the screen
     bool shownOnce_ = false;
     enum class Drag { None, System, Manual } drag_ = Drag::None;
     QPoint grabOffset_;  // mouse position within the window at the press
