@@ -112,19 +112,24 @@ int TAudioMixer::SourceCount(int Dest) const {
     return d ? d->Connections.Count() : 0;
 }
 
-const MIXERLINE* TAudioMixer::LineInfoAt(int Dest, int Conn) const {
-    const TMixerDestination* d = Destination(Dest);
-    if (!d) return nullptr;
-    if (Conn == -1) return &d->LineInfo;
-    return Conn >= 0 && Conn < d->Connections.Count() ? &d->Connections.Items(Conn)->LineInfo : nullptr;
+TAudioMixer::Line TAudioMixer::lineAt(int Dest, int Conn) const {
+    Line line;
+    line.destination = Destination(Dest);
+    if (!line.destination) return line;
+    if (Conn == -1) {
+        line.info = &line.destination->LineInfo;
+        line.controls = &line.destination->Controls;
+    } else if (Conn >= 0 && Conn < line.destination->Connections.Count()) {
+        const TMixerConnection* c = line.destination->Connections.Items(Conn);
+        line.info = &c->LineInfo;
+        line.controls = &c->Controls;
+    }
+    return line;
 }
 
-const TMixerControls* TAudioMixer::ControlsAt(int Dest, int Conn) const {
-    const TMixerDestination* d = Destination(Dest);
-    if (!d) return nullptr;
-    if (Conn == -1) return &d->Controls;
-    return Conn >= 0 && Conn < d->Connections.Count() ? &d->Connections.Items(Conn)->Controls : nullptr;
-}
+const MIXERLINE* TAudioMixer::LineInfoAt(int Dest, int Conn) const { return lineAt(Dest, Conn).info; }
+
+const TMixerControls* TAudioMixer::ControlsAt(int Dest, int Conn) const { return lineAt(Dest, Conn).controls; }
 
 QString TAudioMixer::DestinationName(int Dest) const {
     const MIXERLINE* line = DestinationLine(Dest);

@@ -131,6 +131,7 @@ private:
         const TMixerControls* controls = nullptr;
         const TMixerDestination* destination = nullptr;
     };
+    Line lineAt(int Dest, int Conn) const;  // nulls for a line it does not have
     bool findLine(int Dest, int Conn, Line& line) const;
     void devicesChanged();
     // Brings the count, the open device's index and DeviceGone in line with

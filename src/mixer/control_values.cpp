@@ -40,10 +40,8 @@ MIXERCONTROLDETAILS details(const MIXERCONTROL& c, DWORD channels, DWORD items, 
 // A device that went away has no lines to work on.
 bool TAudioMixer::findLine(int Dest, int Conn, Line& line) const {
     if (deviceGone_) return false;
-    line.destination = Destination(Dest);
-    line.info = LineInfoAt(Dest, Conn);
-    line.controls = ControlsAt(Dest, Conn);
-    return line.info && line.controls;
+    line = lineAt(Dest, Conn);
+    return line.info != nullptr;
 }
 
 // Reads the destination's first source list into buffer. Only connection
