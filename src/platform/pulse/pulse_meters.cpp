@@ -280,23 +280,22 @@ void PulseMeters::wait(Meter& m) {
         cork(m, true);
     else if (!m.failed)
         open(m, true);
-    if (m.reported == 0) return;
-    m.reported = 0;
-    report(m.reader);
+    say(m, 0);
 }
 
 void PulseMeters::rest(Meter& m) {
     m.stream.reset();
     m.corked = false;
     m.failed = false;
-    if (m.reported == 0) return;
-    m.reported = 0;
-    report(m.reader);
+    say(m, 0);
 }
 
 void PulseMeters::data(Meter& m) {
     // Silence sends zeros all along, a steady tone the same peak: nothing moved.
-    const DWORD value = pulse_map::meterFromPeak(m.peak);
+    say(m, pulse_map::meterFromPeak(m.peak));
+}
+
+void PulseMeters::say(Meter& m, DWORD value) {
     if (value == m.reported) return;
     m.reported = value;
     report(m.reader);
@@ -329,10 +328,7 @@ void PulseMeters::reap() {
             m.stream.reset();
             m.failed = false;
         }
-        if (m.reported != 0 && now - m.lastData > stale()) {
-            m.reported = 0;
-            report(m.reader);
-        }
+        if (now - m.lastData > stale()) say(m, 0);
     }
     refresh();
 }

@@ -82,6 +82,7 @@ private:
     void wait(Meter& m);
     void rest(Meter& m);
     void data(Meter& m);
+    void say(Meter& m, DWORD value);  // reports the meter's value if it changed
     void report(DeviceKey reader);
     void sendReports();
     void reap();
