@@ -190,6 +190,7 @@ public:
     }
 
 protected:
+    bool pipeWire() const { return pipeWire_; }
     // Which server the socket is to be of, known before it starts.
     explicit PulseServer(bool pipeWire) : pipeWire_(pipeWire) {}
 

@@ -26,7 +26,7 @@ public:
     }
 
     bool start(QString* why) {
-        if (!(pipeWire_ ? startPipeWire(why) : PulseServer::start(why, false))) return false;
+        if (!(pipeWire() ? startPipeWire(why) : PulseServer::start(why, false))) return false;
         if (!addSink(QStringLiteral("speakers"), QStringLiteral("Speakers"))) return *why = lastError(), false;
         // PipeWire's session manager takes a moment to publish the new sink
         // and the default device's store: "Not supported" until then.
@@ -80,7 +80,7 @@ public:
     bool addSource(const QString& name) {
         // PipeWire's PulseAudio server has no null source: a null node made
         // a source does the same.
-        if (pipeWire_)
+        if (pipeWire())
             return pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name),
                           "media.class=Audio/Source/Virtual", QStringLiteral("device.description=%1").arg(name)})
                 .has_value();
@@ -90,7 +90,7 @@ public:
     }
 
 private:
-    explicit SoundServer(bool pipeWire) : PulseServer(pipeWire), pipeWire_(pipeWire) {}
+    explicit SoundServer(bool pipeWire) : PulseServer(pipeWire) {}
 
     QStringList names(const QString& kind) const {
         QStringList out;
@@ -124,6 +124,4 @@ private:
         }
         return {};
     }
-
-    const bool pipeWire_;
 };
